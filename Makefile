@@ -1,0 +1,37 @@
+# make        builds setup.exe, the sample medium and the test programs
+# make test   builds everything and runs every test under Wine
+# make demo   runs the wizard on the sample medium
+BUILD   := build
+APP     := $(BUILD)/app
+TESTS   := $(BUILD)/tests
+MEDIUM  := $(BUILD)/medium
+TOOLCHAIN := $(CURDIR)/cmake/toolchain-mingw-i686.cmake
+JOBS    ?= 2
+
+.PHONY: all deps app medium tests test demo clean
+
+all: app medium tests
+
+deps:
+	@tools/install-deps.sh
+
+app: deps
+	@cmake -S . -B $(APP) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(APP) -j $(JOBS)
+
+medium: app
+	@tools/make-medium.sh $(APP)/setup.exe $(MEDIUM)
+
+tests: app medium
+	@cmake -S . -B $(TESTS) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DSETUP_MINGW_THREADS=posix \
+	    -DSETUP_BUILD_TESTS=ON -DSETUP_PRODUCT_DIR=$(CURDIR)/$(BUILD) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(TESTS) -j $(JOBS)
+
+test: all
+	@tools/run-tests.sh $(TESTS)
+
+demo: medium
+	@tools/demo.sh $(MEDIUM)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,172 @@
+// Setup-information reader.
+#include "setupinfo/setup_info.h"
+
+#include <stdio.h>
+
+#include "setupinfo/install_selection.h"
+#include "shell/platform.h"
+#include "spooler/spooler.h"
+
+namespace {
+
+enum { KEY_LIST_COUNT_SIZE = 1024, KEY_LIST_NAMES_SIZE = 2048 };
+
+// Reads the models section's key names. When the list does not fit, the
+// reader cuts its last key short and says so by returning size - 2; that key
+// is dropped here, since a cut key names no model.
+void ReadModelKeys(char *keys, DWORD size)
+{
+    DWORD length = GetPrivateProfileStringA(ModelsSectionName(), NULL, "", keys, size,
+                                            SetupInfoPath());
+    if (length + 2 != size) return;
+    char *last = keys;
+    for (char *key = keys; *key; key += lstrlenA(key) + 1) last = key;
+    *last = '\0';
+}
+
+// Copies the next comma-separated field into out (cut to outSize) and moves
+// past it. A run of commas separates like one; blanks stay in the field.
+// FALSE when no field remains.
+BOOL NextField(const char *&text, char *out, int outSize)
+{
+    while (*text == ',') ++text;
+    if (!*text) return FALSE;
+    int length = 0;
+    for (; *text && *text != ','; ++text)
+        if (length < outSize - 1) out[length++] = *text;
+    out[length] = '\0';
+    return TRUE;
+}
+
+// The model's line from the models section; FALSE when the quoted key does
+// not fit the buffer (such a model is never offered).
+BOOL ReadModelLine(const char *modelName, char *value)
+{
+    char key[TEXT_BUFFER_SIZE];
+    value[0] = '\0';
+    if (lstrlenA(modelName) + 2 >= TEXT_BUFFER_SIZE) return FALSE;
+    snprintf(key, sizeof(key), "\"%s\"", modelName);
+    GetPrivateProfileStringA(ModelsSectionName(), key, "", value, TEXT_BUFFER_SIZE,
+                             SetupInfoPath());
+    return TRUE;
+}
+
+// Fills the CopyList from a CopyFiles value: one leading '@' is dropped from
+// each field, empty fields are skipped, and a name that no longer fits the
+// list's 1024 bytes (with the list's closing empty string) ends the list.
+void BuildCopyList(const char *copyFiles)
+{
+    char *list = g_install.copyList;
+    int used = 0;
+    LONG count = 0;
+    const char *p = copyFiles;
+    while (*p) {
+        if (*p == '@') ++p;
+        const char *start = p;
+        while (*p && *p != ',') ++p;
+        int length = (int)(p - start);
+        if (*p == ',') ++p;
+        if (length == 0) continue;
+        if (used + length + 1 + 1 > TEXT_BUFFER_SIZE) break;
+        CopyMemory(list + used, start, length);
+        list[used + length] = '\0';
+        used += length + 1;
+        ++count;
+    }
+    list[used] = '\0';
+    g_install.fileCount = count;
+}
+
+void ReadDriverDirectory()
+{
+    char *directory = g_install.driverDirectory;
+    GetDriverDirectory(directory);
+    int length = lstrlenA(directory);
+    if (length < TEXT_BUFFER_SIZE - 1) {
+        directory[length] = '\\';
+        directory[length + 1] = '\0';
+    }
+}
+
+}  // namespace
+
+const char *SetupInfoPath()
+{
+    char *path = g_install.setupInfoPath;
+    if (path[0]) return path;
+
+    char module[TEXT_BUFFER_SIZE];
+    DWORD length = GetModuleFileNameA(NULL, module, sizeof(module));
+    module[sizeof(module) - 1] = '\0';
+    if (length == 0) {
+        lstrcpyA(module, ".\\");
+    } else {
+        char *slash = NULL;
+        for (char *c = module; *c; ++c)
+            if (*c == '\\') slash = c;
+        if (slash) slash[1] = '\0';
+    }
+    snprintf(path, TEXT_BUFFER_SIZE, "%s%s", module, SetupInfoFileName());
+    return path;
+}
+
+WORD ModelCount()
+{
+    char keys[KEY_LIST_COUNT_SIZE];
+    ReadModelKeys(keys, sizeof(keys));
+    WORD count = 0;
+    for (const char *key = keys; *key; key += lstrlenA(key) + 1) ++count;
+    return count;
+}
+
+void ModelNameAt(WORD index, char *name)
+{
+    char keys[KEY_LIST_NAMES_SIZE];
+    ReadModelKeys(keys, sizeof(keys));
+    const char *key = keys;
+    for (WORD i = 0; i < index && *key; ++i) key += lstrlenA(key) + 1;
+    int length = lstrlenA(key);
+    if (length == 0) return;
+    // The quoted key has to fit a 1024-byte buffer again when the model is
+    // chosen; a longer one could never be looked up, so it is not offered.
+    if (length >= TEXT_BUFFER_SIZE) return;
+    int nameLength = length >= 2 ? length - 2 : 0;
+    CopyMemory(name, key + 1, nameLength);
+    name[nameLength] = '\0';
+}
+
+BOOL ReadInstallData()
+{
+    char line[TEXT_BUFFER_SIZE];
+    char installSection[TEXT_BUFFER_SIZE];
+    char copyFiles[TEXT_BUFFER_SIZE] = "";
+    char dataSection[TEXT_BUFFER_SIZE] = "";
+
+    ReadModelLine(g_install.modelName, line);
+    const char *fields = line;
+    // Without an install section there is nothing to read: asking the reader
+    // for a section without a name would list every section of the file.
+    if (NextField(fields, installSection, sizeof(installSection))) {
+        GetPrivateProfileStringA(installSection, "CopyFiles", "", copyFiles,
+                                 sizeof(copyFiles), SetupInfoPath());
+        GetPrivateProfileStringA(installSection, "DataSection", "", dataSection,
+                                 sizeof(dataSection), SetupInfoPath());
+    }
+    BuildCopyList(copyFiles);
+    ReadDriverDirectory();
+    GetPrivateProfileStringA(dataSection, "DefaultDataType", "RAW", g_install.defaultDataType,
+                             TEXT_BUFFER_SIZE, SetupInfoPath());
+    return TRUE;
+}
+
+const char *ModelHardwareId(const char *modelName)
+{
+    static char hardwareId[TEXT_BUFFER_SIZE];
+    char line[TEXT_BUFFER_SIZE];
+    char installSection[TEXT_BUFFER_SIZE];
+    if (!ReadModelLine(modelName, line)) return NULL;
+    const char *fields = line;
+    if (!NextField(fields, installSection, sizeof(installSection))) return NULL;
+    if (!NextField(fields, hardwareId, sizeof(hardwareId))) return NULL;
+    return hardwareId;
+}

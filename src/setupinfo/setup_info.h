@@ -1,0 +1,24 @@
+// Reader of the setup-information file beside the program: the model list,
+// and for one model its install data (CopyList, data type) and hardware id.
+// Everything is read through the platform's INI reader, every time.
+#pragma once
+#include <windows.h>
+
+// Module directory followed by the platform row's file name; cached.
+const char *SetupInfoPath();
+
+// Number of keys of the models section that the wizard lists.
+WORD ModelCount();
+
+// The index-th model name (its key without the quotes) into a 1024-byte
+// buffer. Writes nothing when there is no such key, or when the key is too
+// long to be looked up again once chosen.
+void ModelNameAt(WORD index, char *name);
+
+// Reads CopyList, file count, driver directory and default data type for
+// g_install.modelName. Never fails.
+BOOL ReadInstallData();
+
+// The second field of the model's line, or NULL when it has none. The text
+// stays valid until the next call.
+const char *ModelHardwareId(const char *modelName);

@@ -1,0 +1,30 @@
+// Start-up values: the module instance, the platform check and its table,
+// and the product's fixed strings.
+#pragma once
+#include <windows.h>
+
+// One supported system: its setup-information file and models section.
+struct PlatformRow {
+    SHORT index;
+    const char *setupInfoFile;
+    const char *modelsSection;
+};
+
+// The module whose resources every dialog, string, icon and bitmap comes from.
+void SetModuleInstance(HINSTANCE instance);
+HINSTANCE ModuleInstance();
+
+// Non-zero when this system is supported; then the platform row and the
+// driver version number are stored in g_install.
+BOOL CheckPlatform();
+
+SHORT PlatformRowIndex();
+const char *SetupInfoFileName();
+const char *ModelsSectionName();
+
+const char *WindowClassName();
+const char *SetupTitle();
+const char *ProviderName();
+const char *MakerUrl();
+const char *NoticeLine();
+const char *SpoolerEnvironment();

@@ -1,0 +1,85 @@
+// Print spooler interface.
+#include "spooler/spooler.h"
+
+namespace {
+
+// Second half of the two-call pattern: a zero-filled buffer of the size the
+// sizing call asked for. NULL when it asked for nothing.
+BYTE *AllocateReported(DWORD needed)
+{
+    if (needed == 0) return NULL;
+    return (BYTE *)LocalAlloc(LPTR, needed);
+}
+
+}  // namespace
+
+PORT_INFO_1A *EnumLocalPorts(DWORD *count)
+{
+    *count = 0;
+    DWORD needed = 0, returned = 0;
+    EnumPortsA(NULL, 1, NULL, 0, &needed, &returned);
+    BYTE *buffer = AllocateReported(needed);
+    if (!buffer) return NULL;
+    if (!EnumPortsA(NULL, 1, buffer, needed, &needed, &returned)) {
+        LocalFree(buffer);
+        return NULL;
+    }
+    *count = returned;
+    return (PORT_INFO_1A *)buffer;
+}
+
+DRIVER_INFO_1A *EnumInstalledDrivers(const char *environment, DWORD *count)
+{
+    *count = 0;
+    DWORD needed = 0, returned = 0;
+    EnumPrinterDriversA(NULL, (LPSTR)environment, 1, NULL, 0, &needed, &returned);
+    BYTE *buffer = AllocateReported(needed);
+    if (!buffer) return NULL;
+    if (!EnumPrinterDriversA(NULL, (LPSTR)environment, 1, buffer, needed, &needed, &returned)) {
+        LocalFree(buffer);
+        return NULL;
+    }
+    *count = returned;
+    return (DRIVER_INFO_1A *)buffer;
+}
+
+BOOL GetDriverDirectory(char *directory)
+{
+    char found[1024];
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (BYTE *)found, sizeof(found), &needed))
+        return FALSE;
+    lstrcpynA(directory, found, sizeof(found));
+    return TRUE;
+}
+
+HANDLE OpenPrinterNoDefaults(const char *printerName)
+{
+    HANDLE printer = NULL;
+    if (!OpenPrinterA((LPSTR)printerName, &printer, NULL)) return NULL;
+    return printer;
+}
+
+HANDLE OpenPrinterFullAccess(const char *printerName)
+{
+    PRINTER_DEFAULTSA defaults;
+    defaults.pDatatype = NULL;
+    defaults.pDevMode = NULL;
+    defaults.DesiredAccess = PRINTER_ALL_ACCESS;
+    HANDLE printer = NULL;
+    if (!OpenPrinterA((LPSTR)printerName, &printer, &defaults)) return NULL;
+    return printer;
+}
+
+PRINTER_INFO_2A *GetPrinterRecord(HANDLE printer)
+{
+    DWORD needed = 0;
+    GetPrinterA(printer, 2, NULL, 0, &needed);
+    BYTE *buffer = AllocateReported(needed);
+    if (!buffer) return NULL;
+    if (!GetPrinterA(printer, 2, buffer, needed, &needed)) {
+        LocalFree(buffer);
+        return NULL;
+    }
+    return (PRINTER_INFO_2A *)buffer;
+}

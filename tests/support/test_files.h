@@ -1,0 +1,20 @@
+// Files and folders for tests, in Windows paths as the program sees them.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A Unix path made at build time, as Wine's Z: drive shows it.
+std::string WindowsPath(const char *unixPath);
+
+// A new empty folder under the prefix's temporary folder.
+std::string MakeTempFolder(const char *tag);
+
+void WriteFileBytes(const std::string &path, const std::string &bytes);
+std::string ReadFileBytes(const std::string &path);
+bool FileExists(const std::string &path);
+
+// The folder of the running test program, with a trailing backslash.
+std::string ProgramFolder();
+
+// Where screenshots and other things for a person to look at go.
+std::string ArtifactFolder();

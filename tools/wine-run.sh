@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Runs one Win32 program under Wine in a prefix of its own.
+#
+#   wine-run.sh PROGRAM.exe [ARGS...]
+#
+# The prefix is a fresh copy of the project's template prefix (made once,
+# 32-bit, pinned to Windows 7, Mono and Gecko skipped, in a virtual desktop so
+# captions are drawn without a window manager). It is removed afterwards and
+# its wineserver stopped, so a test may change the spooler, the registry or the
+# Windows version freely and nothing ever reaches ~/.wine.
+#
+# Environment:
+#   SETUP_WINE_ROOT     where the template and run prefixes live (default: build/wine)
+#   SETUP_WINE_VERSION  Windows version for this run (win2k, winxp, vista, win7, ...)
+#   SETUP_WINE_KEEP     keep the run prefix (prints its path) for inspection
+#   SETUP_WINE_PREFIX   use this existing prefix as is (not copied, not removed)
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=${SETUP_WINE_ROOT:-$here/../build/wine}
+mkdir -p "$root"
+root=$(cd "$root" && pwd)
+template=$root/template
+
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+export XDG_CACHE_HOME=$root/cache
+export XDG_DATA_HOME=$root/data
+export XDG_CONFIG_HOME=$root/config
+
+start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n
+    for n in $(seq 90 140); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+        Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=:$n
+        local i
+        for i in $(seq 1 100); do
+            [ -e /tmp/.X11-unix/X$n ] && return 0
+            kill -0 $xvfb_pid 2>/dev/null || break
+            sleep 0.05
+        done
+        unset DISPLAY
+    done
+    echo "wine-run: cannot start Xvfb" >&2
+    return 1
+}
+
+make_template() {
+    # One maker at a time; the others wait for it.
+    exec 9>"$root/template.lock"
+    flock 9
+    if [ ! -f "$template/.ready" ]; then
+        rm -rf "$template"
+        WINEPREFIX=$template wineboot -i >/dev/null 2>&1
+        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
+        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        WINEPREFIX=$template wineserver -w
+        touch "$template/.ready"
+    fi
+    flock -u 9
+    exec 9>&-
+}
+
+cleanup() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1
+        wineserver -w >/dev/null 2>&1
+        [ -n "${own_prefix:-}" ] && [ -z "${SETUP_WINE_KEEP:-}" ] && rm -rf "$own_prefix"
+    fi
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+}
+
+[ $# -ge 1 ] || { echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2; exit 2; }
+start_display || exit 1
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -n "${SETUP_WINE_PREFIX:-}" ]; then
+    export WINEPREFIX=$SETUP_WINE_PREFIX
+else
+    make_template
+    own_prefix=$(mktemp -d "$root/run.XXXXXX")
+    cp -a "$template/." "$own_prefix/"
+    export WINEPREFIX=$own_prefix
+    [ -n "${SETUP_WINE_KEEP:-}" ] && echo "wine-run: prefix kept at $own_prefix" >&2
+fi
+if [ -n "${SETUP_WINE_VERSION:-}" ]; then
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1
+fi
+wine "$@"
+rc=$?
+exit $rc
