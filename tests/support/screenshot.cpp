@@ -56,6 +56,10 @@ std::string StoredZlib(const std::string &raw)
 
 std::string SaveWindowScreenshot(HWND window, const char *name)
 {
+    // Paint what is pending first; another thread's window needs a moment
+    // more before the screen shows it.
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId()) Sleep(250);
     RECT rect;
     if (!GetWindowRect(window, &rect)) return "";
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
