@@ -24,33 +24,6 @@ void ReadModelKeys(char *keys, DWORD size)
     *last = '\0';
 }
 
-// Copies the next comma-separated field into out (cut to outSize) and moves
-// past it. A run of commas separates like one; blanks stay in the field.
-// FALSE when no field remains.
-BOOL NextField(const char *&text, char *out, int outSize)
-{
-    while (*text == ',') ++text;
-    if (!*text) return FALSE;
-    int length = 0;
-    for (; *text && *text != ','; ++text)
-        if (length < outSize - 1) out[length++] = *text;
-    out[length] = '\0';
-    return TRUE;
-}
-
-// The model's line from the models section; FALSE when the quoted key does
-// not fit the buffer (such a model is never offered).
-BOOL ReadModelLine(const char *modelName, char *value)
-{
-    char key[TEXT_BUFFER_SIZE];
-    value[0] = '\0';
-    if (lstrlenA(modelName) + 2 >= TEXT_BUFFER_SIZE) return FALSE;
-    snprintf(key, sizeof(key), "\"%s\"", modelName);
-    GetPrivateProfileStringA(ModelsSectionName(), key, "", value, TEXT_BUFFER_SIZE,
-                             SetupInfoPath());
-    return TRUE;
-}
-
 // Fills the CopyList from a CopyFiles value: one leading '@' is dropped from
 // each field, empty fields are skipped, and a name that no longer fits the
 // list's 1024 bytes (with the list's closing empty string) ends the list.
@@ -89,6 +62,28 @@ void ReadDriverDirectory()
 }
 
 }  // namespace
+
+BOOL NextModelField(const char *&text, char *out, int outSize)
+{
+    while (*text == ',') ++text;
+    if (!*text) return FALSE;
+    int length = 0;
+    for (; *text && *text != ','; ++text)
+        if (length < outSize - 1) out[length++] = *text;
+    out[length] = '\0';
+    return TRUE;
+}
+
+BOOL ReadModelLine(const char *modelName, char *value)
+{
+    char key[TEXT_BUFFER_SIZE];
+    value[0] = '\0';
+    if (lstrlenA(modelName) + 2 >= TEXT_BUFFER_SIZE) return FALSE;
+    snprintf(key, sizeof(key), "\"%s\"", modelName);
+    GetPrivateProfileStringA(ModelsSectionName(), key, "", value, TEXT_BUFFER_SIZE,
+                             SetupInfoPath());
+    return TRUE;
+}
 
 const char *SetupInfoPath()
 {
@@ -146,7 +141,7 @@ BOOL ReadInstallData()
     const char *fields = line;
     // Without an install section there is nothing to read: asking the reader
     // for a section without a name would list every section of the file.
-    if (NextField(fields, installSection, sizeof(installSection))) {
+    if (NextModelField(fields, installSection, sizeof(installSection))) {
         GetPrivateProfileStringA(installSection, "CopyFiles", "", copyFiles,
                                  sizeof(copyFiles), SetupInfoPath());
         GetPrivateProfileStringA(installSection, "DataSection", "", dataSection,
@@ -166,7 +161,7 @@ const char *ModelHardwareId(const char *modelName)
     char installSection[TEXT_BUFFER_SIZE];
     if (!ReadModelLine(modelName, line)) return NULL;
     const char *fields = line;
-    if (!NextField(fields, installSection, sizeof(installSection))) return NULL;
-    if (!NextField(fields, hardwareId, sizeof(hardwareId))) return NULL;
+    if (!NextModelField(fields, installSection, sizeof(installSection))) return NULL;
+    if (!NextModelField(fields, hardwareId, sizeof(hardwareId))) return NULL;
     return hardwareId;
 }

@@ -19,6 +19,15 @@ void ModelNameAt(WORD index, char *name);
 // g_install.modelName. Never fails.
 BOOL ReadInstallData();
 
+// The value of the model's line in the models section, read into a
+// 1024-byte buffer; FALSE (and "") when the quoted key does not fit one.
+BOOL ReadModelLine(const char *modelName, char *value);
+
+// Copies the next field of a model's line into field (cut to size) and moves
+// text past it: commas alone separate, a run of them like one, and blanks
+// stay in the field. FALSE when no field remains.
+BOOL NextModelField(const char *&text, char *field, int size);
+
 // The second field of the model's line, or NULL when it has none. The text
 // stays valid until the next call.
 const char *ModelHardwareId(const char *modelName);
