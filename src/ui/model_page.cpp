@@ -1,4 +1,117 @@
-// Model page (to be built).
+// Model page: lists the models of the setup-information file. Next makes the
+// chosen model the name of driver and printer, drops an earlier printer of
+// that name when its driver is installed, and reads the model's install data.
 #include "ui/pages.h"
 
-INT_PTR RunModelPage(HWND) { return 2; }
+#include <string.h>
+
+#include "resource.h"
+#include "setupinfo/install_selection.h"
+#include "setupinfo/setup_info.h"
+#include "shell/platform.h"
+#include "spooler/spooler.h"
+#include "ui/dialog_kit.h"
+#include "ui/owner_draw.h"
+#include "ui/page_frame.h"
+
+namespace {
+
+void ChooseModelIcon(const char *, char *iconName)
+{
+    lstrcpyA(iconName, "IDI_PRINTER");
+}
+
+// Exact, case-sensitive: a driver whose name differs only in letter case is
+// another driver.
+BOOL DriverInstalled(const char *name)
+{
+    DWORD count = 0;
+    DRIVER_INFO_1A *drivers = EnumInstalledDrivers(SpoolerEnvironment(), &count);
+    BOOL found = FALSE;
+    for (DWORD i = 0; i < count && !found; ++i)
+        found = drivers[i].pName && strcmp(drivers[i].pName, name) == 0;
+    if (drivers) LocalFree(drivers);
+    return found;
+}
+
+// Opened without full access, so the spooler may refuse; the port page
+// removes the printer again, strictly, before anything is copied.
+void DeleteEarlierPrinter(const char *name)
+{
+    HANDLE printer = OpenPrinterNoDefaults(name);
+    if (!printer) return;
+    DeletePrinter(printer);
+    ClosePrinter(printer);
+}
+
+void OnInitDialog(HWND dialog)
+{
+    CentreDialog(dialog);
+    FillList(dialog, IDC_MODEL_LIST, (SHORT)ModelCount(), ModelNameAt);
+    SendDlgItemMessageA(dialog, IDC_MODEL_LIST, LB_SETCURSEL, 0, 0);
+    FocusControl(dialog, IDC_MODEL_LIST);
+}
+
+void OnNext(HWND dialog)
+{
+    char model[TEXT_BUFFER_SIZE];
+    if (!SelectedRowText(dialog, IDC_MODEL_LIST, model)) {
+        ShowStringMessage(dialog, IDS_SELECT_MODEL, IDS_TITLE_WARNING, MESSAGE_STYLE_ERROR);
+        return;
+    }
+    CopyText(g_install.modelName, model);
+    if (DriverInstalled(g_install.modelName)) DeleteEarlierPrinter(g_install.modelName);
+    ReadInstallData();
+    EndDialog(dialog, IDC_NEXT);
+}
+
+void OnCommand(HWND dialog, WPARAM wParam)
+{
+    // The whole wParam is compared on purpose: only a button's own command
+    // counts, so no notification of the list (a double click) presses Next.
+    switch (wParam) {
+    case IDCANCEL:
+        CancelPageOnConfirm(dialog);
+        break;
+    case IDC_BACK:
+        EndDialog(dialog, IDC_BACK);
+        break;
+    case IDC_NEXT:
+        OnNext(dialog);
+        break;
+    }
+}
+
+void OnDrawItem(const DRAWITEMSTRUCT *draw)
+{
+    if (draw->CtlID == IDC_MODEL_LIST)
+        DrawRow(draw, ChooseModelIcon);
+    else
+        DrawFramePicture(draw);
+}
+
+INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        break;
+    case WM_MEASUREITEM:
+        MeasureRow((MEASUREITEMSTRUCT *)lParam);
+        break;
+    case WM_DRAWITEM:
+        OnDrawItem((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_COMMAND:
+        OnCommand(dialog, wParam);
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+INT_PTR RunModelPage(HWND owner)
+{
+    return DialogBoxParamA(ModuleInstance(), "IDD_GETMODEL", owner, ModelProc, 0);
+}

@@ -1,6 +1,135 @@
-// Port page (to be built).
+// Port page: lists the spooler's ports with an infrared port or else COM1:
+// preselected. Next stores the port and clears the way for the installation
+// by removing a previous printer and driver of the model's name.
 #include "ui/pages.h"
 
-INT_PTR RunPortPage(HWND) { return 2; }
-WORD PortCount() { return 0; }
-void PortNameAt(WORD, char *) {}
+#include <string.h>
+
+#include "resource.h"
+#include "setupinfo/install_selection.h"
+#include "shell/platform.h"
+#include "spooler/registration.h"
+#include "spooler/spooler.h"
+#include "ui/dialog_kit.h"
+#include "ui/owner_draw.h"
+#include "ui/page_frame.h"
+
+namespace {
+
+// Called with one buffer as both arguments: the name is decided before it
+// is written.
+void ChoosePortIcon(const char *portName, char *iconName)
+{
+    const char *icon = "IDI_NETWORK";
+    if (lstrcmpiA(portName, "FILE:") == 0)
+        icon = "IDI_SETUP";
+    else if (strncmp(portName, "LPT", 3) == 0 || strncmp(portName, "COM", 3) == 0)
+        icon = "IDI_PORT";
+    lstrcpyA(iconName, icon);
+}
+
+// Prefix search over the whole list, letter case ignored.
+LRESULT FindPortRow(HWND dialog, const char *prefix)
+{
+    return SendDlgItemMessageA(dialog, IDC_PORT_LIST, LB_FINDSTRING, (WPARAM)-1, (LPARAM)prefix);
+}
+
+void OnInitDialog(HWND dialog)
+{
+    CentreDialog(dialog);
+    FillList(dialog, IDC_PORT_LIST, (SHORT)PortCount(), PortNameAt);
+    LRESULT row = FindPortRow(dialog, "IR");
+    if (row == LB_ERR) row = FindPortRow(dialog, "COM1:");
+    if (row != LB_ERR) SendDlgItemMessageA(dialog, IDC_PORT_LIST, LB_SETCURSEL, row, 0);
+    FocusControl(dialog, IDC_PORT_LIST);
+}
+
+void OnNext(HWND dialog)
+{
+    char port[TEXT_BUFFER_SIZE];
+    if (!SelectedRowText(dialog, IDC_PORT_LIST, port)) {
+        ShowStringMessage(dialog, IDS_SELECT_PORT, IDS_TITLE_WARNING, MESSAGE_STYLE_ERROR);
+        return;
+    }
+    CopyText(g_install.portName, port);
+    if (!RemovePreviousInstallation()) {
+        MessageBoxA(dialog,
+                    "Previous verion driver is currently used by an application.\n"
+                    "Terminate all applications. And then delete previous version driver "
+                    "from printer folderand retry.",
+                    "Setup error", MB_ICONERROR);
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
+    EndDialog(dialog, IDC_NEXT);
+}
+
+void OnCommand(HWND dialog, WPARAM wParam)
+{
+    // The whole wParam is compared on purpose: only a button's own command
+    // counts, so no notification of the list (a double click) presses Next.
+    switch (wParam) {
+    case IDCANCEL:
+        CancelPageOnConfirm(dialog);
+        break;
+    case IDC_BACK:
+        EndDialog(dialog, IDC_BACK);
+        break;
+    case IDC_NEXT:
+        OnNext(dialog);
+        break;
+    }
+}
+
+void OnDrawItem(const DRAWITEMSTRUCT *draw)
+{
+    if (draw->CtlID == IDC_PORT_LIST)
+        DrawRow(draw, ChoosePortIcon);
+    else
+        DrawFramePicture(draw);
+}
+
+INT_PTR CALLBACK PortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        break;
+    case WM_MEASUREITEM:
+        MeasureRow((MEASUREITEMSTRUCT *)lParam);
+        break;
+    case WM_DRAWITEM:
+        OnDrawItem((const DRAWITEMSTRUCT *)lParam);
+        break;
+    case WM_COMMAND:
+        OnCommand(dialog, wParam);
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+INT_PTR RunPortPage(HWND owner)
+{
+    return DialogBoxParamA(ModuleInstance(), "IDD_GETPORT", owner, PortProc, 0);
+}
+
+WORD PortCount()
+{
+    DWORD count = 0;
+    PORT_INFO_1A *ports = EnumLocalPorts(&count);
+    if (ports) LocalFree(ports);
+    return (WORD)count;
+}
+
+void PortNameAt(WORD index, char *name)
+{
+    DWORD count = 0;
+    PORT_INFO_1A *ports = EnumLocalPorts(&count);
+    if (!ports) return;
+    // Every row enumerates the ports afresh, and they may have changed since
+    // they were counted: an index beyond this enumeration names no port.
+    if (index < count && ports[index].pName) lstrcpynA(name, ports[index].pName, TEXT_BUFFER_SIZE);
+    LocalFree(ports);
+}
