@@ -2,6 +2,7 @@
 #include "shell/startup.h"
 #include "shell/platform.h"
 #include "shell/sequencer.h"
+#include "shell/system_libraries.h"
 #include "setupinfo/install_selection.h"
 
 namespace {
@@ -47,12 +48,14 @@ int RunMessageLoop()
 
 int RunSetup(HINSTANCE instance)
 {
+    NarrowDllSearch();
     SetModuleInstance(instance);
     if (!CheckPlatform()) {
         MessageBoxA(NULL, "This Driver is not supported on this Operating System.",
                     "Install Error", MB_ICONERROR);
         return 0;
     }
+    if (!LoadSystemLibraries()) return 0;
     g_install.environment = SpoolerEnvironment();
     if (!RegisterMainClass()) return 0;
     SetErrorMode(SEM_FAILCRITICALERRORS);

@@ -11,6 +11,9 @@ fail() { echo "FAIL $exe: $*"; status=1; }
 # DLLs that every Windows from 2000 on carries.
 system_dlls='^(kernel32|user32|gdi32|advapi32|winspool\.drv|lz32|msvcrt|comdlg32|shell32|ole32|version|comctl32)(\.dll)?$'
 
+# Not known DLLs, so never imported at load: bound late, from the system folder.
+late_bound='^(winspool\.drv|lz32\.dll)$'
+
 # Functions those systems' DLLs lack that MinGW's runtimes or careless code
 # may import: Vista and later, XP and later, and msvcrt's secure (_s) forms.
 late_functions='^(GetTickCount64|SetDllDirectory[AW]|SetDefaultDllDirectories|AddDllDirectory|RemoveDllDirectory|InitializeCriticalSectionEx|InitOnce.*|.*ConditionVariable.*|.*SRWLock.*|Fls(Alloc|Free|GetValue|SetValue)|GetModuleHandleEx[AW]|(Add|Remove)Vectored(Exception|Continue)Handler|EncodePointer|DecodePointer|IsWow64Process|GetNativeSystemInfo|InitializeSListHead|InterlockedPushEntrySList|InterlockedPopEntrySList|InterlockedFlushSList|QueryDepthSList|GetSystemTimes|GetLogicalProcessorInformation|CreateSymbolicLink[AW]|SetThreadStackGuarantee|CompareStringEx|LCIDToLocaleName|LocaleNameToLCID|GetUserDefaultLocaleName|GetLocaleInfoEx|GetFileInformationByHandleEx|CreateEventEx[AW]|CreateMutexEx[AW]|CreateSemaphoreEx[AW]|GetErrorMode|__iob_func|___lc_codepage_func|___mb_cur_max_func|__lc_collate_cp_func|_vscprintf|_vscwprintf|_strtoi64|_strtoui64|_wcstoi64|_wcstoui64|_get_output_format|_set_output_format|_aligned_.*|_(ftime|time|ctime|localtime|gmtime|mktime|stat|fstat|findfirst|findnext)64.*|.*_s)$'
@@ -28,6 +31,7 @@ for exe in "$@"; do
     [ -n "$dlls" ] || fail "no import table read"
     for dll in $dlls; do
         grep -Eq "$system_dlls" <<<"$dll" || fail "imports a DLL that is not a system DLL: $dll"
+        grep -Eq "$late_bound" <<<"$dll" && fail "imports $dll at load, where it is searched beside the program"
     done
     functions=$(awk '/DLL Name:/ {in_dll=1; next} in_dll && NF==0 {in_dll=0}
                      in_dll && $1 ~ /^[0-9a-f]+$/ && NF>=3 {print $3}' <<<"$headers")

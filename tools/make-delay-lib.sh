@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Makes a delay-load import library from MinGW's ordinary import library, so a
+# program links against every function of a DLL but loads the DLL only at its
+# first call, through the program's own hook.
+#
+#   make-delay-lib.sh NM DLLTOOL IMPORT_LIB DLL_NAME OUT_LIB
+set -eu
+nm=$1 dlltool=$2 import_lib=$3 dll=$4 out=$5
+def=${out%.a}.def
+{
+    echo "LIBRARY $dll"
+    echo "EXPORTS"
+    "$nm" "$import_lib" | sed -n 's/.* I __imp__\(.*\)$/\1/p' | sort -u
+} > "$def"
+"$dlltool" --input-def "$def" --dllname "$dll" --kill-at --output-delaylib "$out"
