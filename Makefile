@@ -30,7 +30,7 @@ tests: app medium
 test: all
 	@tools/run-tests.sh $(TESTS)
 
-demo: medium
+demo: medium tests
 	@tools/demo.sh $(MEDIUM)
 
 clean:

@@ -1,24 +1,54 @@
 #!/usr/bin/env bash
 # Runs the wizard on the sample medium under Wine, in a fresh prefix.
-# With a display, a person clicks through it. Without one, it runs under Xvfb
-# for a few seconds and leaves a screenshot in build/demo/.
 #
-#   demo.sh MEDIUM_DIR
+# With a display, a person clicks through it. Without one, the wizard runs
+# under Xvfb and the project's driver program takes it through a whole
+# installation, leaving the choices as they come: it saves a screenshot of
+# every window (status windows, welcome, model, port, copy, finish) as PNG in
+# build/demo/ and prints what was installed.
+#
+#   demo.sh MEDIUM_DIR [DRIVER_EXE]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 medium=$(cd "$1" && pwd)
-out=$here/../build/demo
-mkdir -p "$out"
-cd "$medium"
+driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
+
 if [ -n "${DISPLAY:-}" ]; then
+    cd "$medium"
     exec "$here/wine-run.sh" setup.exe
 fi
-echo "demo: no display; running the wizard under Xvfb"
-"$here/wine-run.sh" setup.exe &
-runner=$!
-sleep 8
-DISPLAY=$(ls /tmp/.X11-unix | sed -n 's/^X\([0-9]*\)$/:\1/p' | tail -1) \
-    /usr/bin/import -window root "$out/screen.png" 2>/dev/null && echo "demo: screenshot in $out/screen.png"
-kill $runner 2>/dev/null
-wait $runner 2>/dev/null
-exit 0
+
+[ -f "$driver" ] || { echo "demo: $driver is missing; 'make tests' builds it" >&2; exit 1; }
+out=$here/../build/demo
+rm -rf "$out"
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+echo "demo: no display; driving the wizard through an installation under Xvfb"
+SETUP_TEST_ARTIFACTS=$out "$here/wine-run.sh" "$driver" "$medium"
+rc=$?
+
+# The screenshots are written uncompressed; deflate them for keeping.
+if command -v python3 >/dev/null 2>&1; then
+    python3 - "$out"/*.png <<'PY'
+import struct, sys, zlib
+for path in sys.argv[1:]:
+    data = open(path, "rb").read()
+    pos, chunks, idat = 8, [], b""
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+        if kind == b"IDAT":
+            idat += body
+        else:
+            chunks.append((kind, body))
+    packed = zlib.compress(zlib.decompress(idat), 9)
+    with open(path, "wb") as f:
+        f.write(data[:8])
+        for kind, body in chunks[:1] + [(b"IDAT", packed)] + chunks[1:]:
+            f.write(struct.pack(">I", len(body)) + kind + body)
+            f.write(struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+PY
+fi
+echo "demo: screenshots in $out"
+exit $rc

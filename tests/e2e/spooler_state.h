@@ -1,0 +1,31 @@
+// What an installation left behind, read through the spooler and the
+// profile as any other program would, and the spooler and port set-ups the
+// scenarios start from.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct InstalledPrinter {
+    std::string name;
+    std::string driver;
+    std::string port;
+};
+
+std::vector<std::string> InstalledDriverNames();
+std::vector<InstalledPrinter> InstalledPrinters();
+
+// The profile's default printer entry (windows, device); "" when there is none.
+std::string DefaultPrinterEntry();
+
+// The spooler's driver directory, without a trailing backslash.
+std::string DriverDirectory();
+
+// Adds or removes a port in the registry list the spooler's local ports come from.
+void SetPortListed(const char *port, bool listed);
+
+// A driver and a printer of our own making, named as the test wants.
+bool AddPrinterOnDriver(const char *printerName, const char *driverName, const char *port);
+
+// The spooler's local port names, in its own order.
+std::vector<std::string> LocalPortNames();

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Times unattended installations of the wizard on the sample medium: the
+# driver program takes setup.exe through every page without screenshots, in
+# a fresh prefix per run, and prints when the main window, the first visible
+# window and the finish page appeared. A benchmark, not a test.
+#
+#   bench-wizard.sh [RUNS] [MEDIUM_DIR] [DRIVER_EXE]
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+runs=${1:-3}
+medium=$(cd "${2:-$here/../build/medium}" && pwd)
+driver=${3:-$here/../build/tests/tests/e2e/drive_wizard.exe}
+[ -f "$driver" ] || { echo "bench: $driver is missing; 'make tests' builds it" >&2; exit 1; }
+for run in $(seq 1 "$runs"); do
+    echo "run $run:"
+    "$here/wine-run.sh" "$driver" --no-screenshots "$medium" | grep -E '^(Main window|Finish page|setup.exe)' |
+        sed 's/^/  /'
+done
