@@ -1,5 +1,175 @@
-// Driver file copier (to be built).
+// Driver file copier: one file of the CopyList from the medium into the
+// spooler's driver directory, LZ-expanded on the way, and a second copy into
+// the version subdirectory; every failure is shown to the user at once.
 #include "copy/copier.h"
 
-CopyOutcome CopyDriverFile(HWND, LONG) { return COPY_FAILED; }
-void ReportCopyError(HWND, int) {}
+#include <lzexpand.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "resource.h"
+#include "setupinfo/install_selection.h"
+#include "ui/dialog_kit.h"
+
+namespace {
+
+// The copier's own code for a source or destination that did not open.
+enum { COPY_ERROR_OPEN = 1 };
+
+// Head of a file compressed for the LZ library: magic, method, the last
+// character of the original name, the expanded size (little-endian).
+enum { LZ_HEADER_SIZE = 14, LZ_MAGIC_SIZE = 8, LZ_METHOD_OFFSET = 8, LZ_SIZE_OFFSET = 10 };
+const BYTE kLzMagic[LZ_MAGIC_SIZE] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+const BYTE kLzKnownMethod = 'A';
+
+// What the stored source says about itself before it is expanded.
+struct SourceFacts {
+    BOOL compressed;
+    BOOL knownMethod;
+    LONG declaredSize;  // expanded size written in the header
+    LONG storedSize;    // bytes of the source as it lies on the medium
+};
+
+const struct {
+    int code;
+    UINT stringId;
+} kCopyErrorStrings[] = {
+    {COPY_ERROR_OPEN, IDS_ERR_OPEN},
+    {LZERROR_BADINHANDLE, IDS_ERR_READ_SOURCE},
+    {LZERROR_BADOUTHANDLE, IDS_ERR_CREATE_DEST},
+    {LZERROR_READ, IDS_ERR_DAMAGED},
+    {LZERROR_WRITE, IDS_ERR_DISK_FULL},
+    {LZERROR_GLOBALLOC, IDS_ERR_MEMORY},
+    {LZERROR_GLOBLOCK, IDS_ERR_DECOMPRESS},
+    {LZERROR_BADVALUE, IDS_ERR_UNKNOWN},
+    {LZERROR_UNKNOWNALG, IDS_ERR_DAMAGED},
+};
+
+UINT CopyErrorStringId(int code)
+{
+    for (const auto &entry : kCopyErrorStrings)
+        if (entry.code == code) return entry.stringId;
+    return IDS_ERR_UNKNOWN;
+}
+
+char *CopyListEntry(LONG index)
+{
+    char *name = g_install.copyList;
+    for (LONG i = 0; i < index && *name; ++i) name += lstrlenA(name) + 1;
+    return name;
+}
+
+// FALSE when the formatted path does not fit: a path cut to the buffer
+// would name some other file.
+BOOL FitsPathBuffer(int formattedLength)
+{
+    return formattedLength >= 0 && formattedLength < TEXT_BUFFER_SIZE;
+}
+
+BOOL BuildDestinationPath(const char *name, char *path)
+{
+    // The driver directory ends in a backslash already.
+    int length = snprintf(path, TEXT_BUFFER_SIZE, "%s%s", g_install.driverDirectory, name);
+    path[TEXT_BUFFER_SIZE - 1] = '\0';
+    return FitsPathBuffer(length);
+}
+
+BOOL BuildVersionPath(const char *name, char *path)
+{
+    const char *directory = g_install.driverDirectory;
+    int directoryLength = lstrlenA(directory);
+    const char *separator =
+        directoryLength > 0 && directory[directoryLength - 1] == '\\' ? "" : "\\";
+    int length = snprintf(path, TEXT_BUFFER_SIZE, "%s%s%d\\%s", directory, separator,
+                          (int)g_install.driverVersion, name);
+    path[TEXT_BUFFER_SIZE - 1] = '\0';
+    return FitsPathBuffer(length);
+}
+
+void DeleteIfPresent(const char *path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) DeleteFileA(path);
+}
+
+// Opened with the prompt flags, the source is a plain file handle that the
+// LZ copy initialises itself, so its head can be read here and the file put
+// back at its start.
+SourceFacts ReadSourceFacts(HFILE source)
+{
+    SourceFacts facts = {FALSE, FALSE, 0, 0};
+    LONG end = _llseek(source, 0, FILE_END);
+    if (end != HFILE_ERROR) facts.storedSize = end;
+    _llseek(source, 0, FILE_BEGIN);
+    BYTE header[LZ_HEADER_SIZE];
+    UINT got = _lread(source, header, sizeof(header));
+    _llseek(source, 0, FILE_BEGIN);
+    if (got != sizeof(header) || memcmp(header, kLzMagic, LZ_MAGIC_SIZE) != 0) return facts;
+    facts.compressed = TRUE;
+    facts.knownMethod = header[LZ_METHOD_OFFSET] == kLzKnownMethod;
+    const BYTE *size = header + LZ_SIZE_OFFSET;
+    facts.declaredSize = (LONG)((DWORD)size[0] | (DWORD)size[1] << 8 | (DWORD)size[2] << 16 |
+                                (DWORD)size[3] << 24);
+    return facts;
+}
+
+// The LZ library reports neither a truncated compressed file (it expands
+// short) nor one it cannot expand at all (it writes nothing); both would be
+// installed as if they were whole.
+BOOL ExpansionDamaged(const SourceFacts &facts, LONG written)
+{
+    if (facts.compressed) return !facts.knownMethod || written != facts.declaredSize;
+    return facts.storedSize > 0 && written == 0;
+}
+
+CopyOutcome OpenFailure(HWND page)
+{
+    ReportCopyError(page, COPY_ERROR_OPEN);
+    return COPY_FAILED;
+}
+
+}  // namespace
+
+CopyOutcome CopyDriverFile(HWND page, LONG index)
+{
+    char *name = CopyListEntry(index);
+    SetDlgItemTextA(page, IDC_COPY_FILE, name);
+    SetDlgItemTextA(page, IDC_COPY_DEST, g_install.driverDirectory);
+
+    BOOL versioned = g_install.driverVersion >= 2;
+    char destination[TEXT_BUFFER_SIZE];
+    char versionPath[TEXT_BUFFER_SIZE];
+    if (!BuildDestinationPath(name, destination)) return OpenFailure(page);
+    if (versioned && !BuildVersionPath(name, versionPath)) return OpenFailure(page);
+    DeleteIfPresent(destination);
+    if (versioned) DeleteIfPresent(versionPath);
+
+    OFSTRUCT sourceInfo;
+    OFSTRUCT destinationInfo;
+    INT source = LZOpenFileA(name, &sourceInfo, OF_READ | OF_PROMPT | OF_CANCEL);
+    if (source < 0) return OpenFailure(page);
+    INT target = LZOpenFileA(destination, &destinationInfo, OF_CREATE);
+    if (target < 0) {
+        LZClose(source);
+        return OpenFailure(page);
+    }
+    SourceFacts facts = ReadSourceFacts((HFILE)source);
+    LONG result = CopyLZFile(source, target);
+    LZClose(source);
+    LZClose(target);
+    if (versioned) CopyFileA(destination, versionPath, FALSE);
+
+    if (result >= 0 && ExpansionDamaged(facts, result)) result = LZERROR_READ;
+    if (result >= 0) return COPY_OK;
+    ReportCopyError(page, result);
+    return result == LZERROR_BADINHANDLE || result == LZERROR_BADOUTHANDLE ? COPY_RETRY
+                                                                           : COPY_FAILED;
+}
+
+void ReportCopyError(HWND owner, int errorCode)
+{
+    char text[TEXT_BUFFER_SIZE];
+    char caption[TEXT_BUFFER_SIZE];
+    LoadProgramString(CopyErrorStringId(errorCode), text);
+    LoadProgramString(IDS_TITLE_ERROR, caption);
+    ShowMessage(owner, text, caption, MESSAGE_STYLE_ERROR);
+}
