@@ -1,11 +1,27 @@
-// Dialog kit (to be built).
+// Dialog kit: the hand-over record of the show operations, centring, and the
+// string loader every dialog of the program uses.
 #include "ui/dialog_kit.h"
+#include "shell/platform.h"
 
 DialogParams g_dialogParams;
 
-void CentreDialog(HWND) {}
-INT_PTR ShowMessage(HWND, const char *, const char *, MessageStyle) { return -1; }
-INT_PTR ShowStringMessage(HWND, UINT, UINT, MessageStyle) { return -1; }
-INT_PTR ConfirmCancel(HWND) { return -1; }
-HWND CreateStatusDialog(HWND, UINT) { return NULL; }
-void LoadProgramString(UINT, char *buffer) { buffer[0] = '\0'; }
+void CentreDialog(HWND dialog)
+{
+    // An unowned dialog has no parent rectangle to read; the screen stands in.
+    HWND owner = GetParent(dialog);
+    RECT outer, inner;
+    if (!owner || !GetWindowRect(owner, &outer)) GetWindowRect(GetDesktopWindow(), &outer);
+    GetWindowRect(dialog, &inner);
+
+    int width = inner.right - inner.left, height = inner.bottom - inner.top;
+    int x = outer.left + ((outer.right - outer.left) - width) / 2;
+    int y = outer.top + ((outer.bottom - outer.top) - height) / 2;
+    MoveWindow(dialog, x, y, width, height, TRUE);
+    SetForegroundWindow(dialog);
+}
+
+void LoadProgramString(UINT id, char *buffer)
+{
+    buffer[0] = '\0';
+    if (LoadStringA(ModuleInstance(), id, buffer, 1024) <= 0) buffer[0] = '\0';
+}
