@@ -3,7 +3,7 @@
 #
 #   wine-run.sh PROGRAM.exe [ARGS...]
 #
-# The prefix is a fresh copy of the project's template prefix (made once,
+# Each run gets an Xvfb display of its own. The prefix is a fresh copy of the project's template prefix (made once,
 # 32-bit, pinned to Windows 7, Mono and Gecko skipped, in a virtual desktop so
 # captions are drawn without a window manager). It is removed afterwards and
 # its wineserver stopped, so a test may change the spooler, the registry or the
@@ -14,6 +14,8 @@
 #   SETUP_WINE_VERSION  Windows version for this run (win2k, winxp, vista, win7, ...)
 #   SETUP_WINE_KEEP     keep the run prefix (prints its path) for inspection
 #   SETUP_WINE_PREFIX   use this existing prefix as is (not copied, not removed)
+#   SETUP_WINE_SHARED_DISPLAY  show the windows on $DISPLAY instead of a
+#                       display of the run's own
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=${SETUP_WINE_ROOT:-$here/../build/wine}
@@ -28,22 +30,26 @@ export XDG_CACHE_HOME=$root/cache
 export XDG_DATA_HOME=$root/data
 export XDG_CONFIG_HOME=$root/config
 
+# A display of the run's own, so that windows, focus and screenshots of runs
+# side by side never mix; the caller's display only when asked to
+# (SETUP_WINE_SHARED_DISPLAY, for a person watching).
 start_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
-    local n
-    for n in $(seq 90 140); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-        Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=:$n
-        local i
-        for i in $(seq 1 100); do
-            [ -e /tmp/.X11-unix/X$n ] && return 0
-            kill -0 $xvfb_pid 2>/dev/null || break
-            sleep 0.05
-        done
-        unset DISPLAY
+    [ -n "${DISPLAY:-}" ] && [ -n "${SETUP_WINE_SHARED_DISPLAY:-}" ] && return 0
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$number_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    local i
+    for i in $(seq 1 200); do
+        if [ -s "$number_file" ]; then
+            export DISPLAY=:$(tr -d '[:space:]' <"$number_file")
+            rm -f "$number_file"
+            return 0
+        fi
+        kill -0 $xvfb_pid 2>/dev/null || break
+        sleep 0.05
     done
+    rm -f "$number_file"
     echo "wine-run: cannot start Xvfb" >&2
     return 1
 }
