@@ -31,12 +31,22 @@ const WindowSignature kSignatures[] = {
     {kFinishCaption, IDC_EXIT_MESSAGE, NULL},
 };
 
+// Texts as the system keeps them, without a message to the window's
+// thread: the wizard may be busy, as it is while it registers the driver.
+std::string KeptText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
 bool Matches(HWND window, const WindowSignature &signature)
 {
     if (WindowClass(window) != "#32770") return false;
-    if (signature.caption && WindowText(window) != signature.caption) return false;
-    if (!GetDlgItem(window, signature.controlId)) return false;
-    return !signature.controlText || ControlText(window, signature.controlId) == signature.controlText;
+    if (signature.caption && KeptText(window) != signature.caption) return false;
+    HWND control = GetDlgItem(window, signature.controlId);
+    if (!control) return false;
+    return !signature.controlText || KeptText(control) == signature.controlText;
 }
 
 bool Ended(const Wizard &wizard)
