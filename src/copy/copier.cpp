@@ -129,6 +129,14 @@ CopyOutcome OpenFailure(HWND page)
 
 }  // namespace
 
+LONG ExpandChecked(INT source, INT target)
+{
+    SourceFacts facts = ReadSourceFacts((HFILE)source);
+    LONG result = CopyLZFile(source, target);
+    if (result >= 0 && ExpansionDamaged(facts, result)) result = LZERROR_READ;
+    return result;
+}
+
 CopyOutcome CopyDriverFile(HWND page, LONG index)
 {
     char *name = CopyListEntry(index);
@@ -152,13 +160,11 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
         LZClose(source);
         return OpenFailure(page);
     }
-    SourceFacts facts = ReadSourceFacts((HFILE)source);
-    LONG result = CopyLZFile(source, target);
+    LONG result = ExpandChecked(source, target);
     LZClose(source);
     LZClose(target);
     if (versioned) CopyFileA(destination, versionPath, FALSE);
 
-    if (result >= 0 && ExpansionDamaged(facts, result)) result = LZERROR_READ;
     if (result >= 0) return COPY_OK;
     ReportCopyError(page, result);
     return result == LZERROR_BADINHANDLE || result == LZERROR_BADOUTHANDLE ? COPY_RETRY

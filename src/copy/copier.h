@@ -9,6 +9,12 @@ enum CopyOutcome {
     COPY_RETRY = 1009,
 };
 
+// Copies an open LZ source (opened with the prompt flags, as the copier
+// opens them) into an open target, expanding it; the bytes written, or an
+// LZERROR_* code. A source the LZ library expands wrongly without saying so
+// (truncated, unknown method, nothing out of something) gives LZERROR_READ.
+LONG ExpandChecked(INT source, INT target);
+
 // Copies CopyList entry index; shows the file and the directory in the
 // page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure.
 CopyOutcome CopyDriverFile(HWND page, LONG index);

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+#   import_audit.sh PROGRAM.exe... [--console PROGRAM.exe...]
+#
 # Reads the import table and PE header of each program given and fails when
 # Windows 2000 could not load it: a DLL that is not a Windows system DLL, a
 # function that Windows 2000's system DLLs do not export, or a subsystem
@@ -18,10 +20,13 @@ late_bound='^(winspool\.drv|lz32\.dll)$'
 # may import: Vista and later, XP and later, and msvcrt's secure (_s) forms.
 late_functions='^(GetTickCount64|SetDllDirectory[AW]|SetDefaultDllDirectories|AddDllDirectory|RemoveDllDirectory|InitializeCriticalSectionEx|InitOnce.*|.*ConditionVariable.*|.*SRWLock.*|Fls(Alloc|Free|GetValue|SetValue)|GetModuleHandleEx[AW]|(Add|Remove)Vectored(Exception|Continue)Handler|EncodePointer|DecodePointer|IsWow64Process|GetNativeSystemInfo|InitializeSListHead|InterlockedPushEntrySList|InterlockedPopEntrySList|InterlockedFlushSList|QueryDepthSList|GetSystemTimes|GetLogicalProcessorInformation|CreateSymbolicLink[AW]|SetThreadStackGuarantee|CompareStringEx|LCIDToLocaleName|LocaleNameToLCID|GetUserDefaultLocaleName|GetLocaleInfoEx|GetFileInformationByHandleEx|CreateEventEx[AW]|CreateMutexEx[AW]|CreateSemaphoreEx[AW]|GetErrorMode|__iob_func|___lc_codepage_func|___mb_cur_max_func|__lc_collate_cp_func|_vscprintf|_vscwprintf|_strtoi64|_strtoui64|_wcstoi64|_wcstoui64|_get_output_format|_set_output_format|_aligned_.*|_(ftime|time|ctime|localtime|gmtime|mktime|stat|fstat|findfirst|findnext)64.*|.*_s)$'
 
+# --console: the programs that follow are console programs, not GUI ones.
+subsystem="Windows GUI"
 for exe in "$@"; do
+    if [ "$exe" = --console ]; then subsystem="Windows CUI"; continue; fi
     if [ ! -f "$exe" ]; then fail "missing"; continue; fi
     headers=$($objdump -p "$exe")
-    grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+    grep -q "Subsystem.*($subsystem)" <<<"$headers" || fail "not a $subsystem program"
     major=$(awk '/MajorSubsystemVersion/ {print $2}' <<<"$headers")
     minor=$(awk '/MinorSubsystemVersion/ {print $2}' <<<"$headers")
     [ "$major" -lt 5 ] || { [ "$major" -eq 5 ] && [ "$minor" -eq 0 ]; } ||
