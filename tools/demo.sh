@@ -15,7 +15,7 @@ driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 
 if [ -n "${DISPLAY:-}" ]; then
     cd "$medium"
-    exec "$here/wine-run.sh" setup.exe
+    SETUP_WINE_SHARED_DISPLAY=1 exec "$here/wine-run.sh" setup.exe
 fi
 
 [ -f "$driver" ] || { echo "demo: $driver is missing; 'make tests' builds it" >&2; exit 1; }
