@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the wizard on the sample medium under Wine, in a fresh prefix.
 #
-# With a display, a person clicks through it. Without one, the wizard runs
+# It first runs medcheck on the medium. With a display, a person clicks
+# through the wizard. Without one, the wizard runs
 # under Xvfb and the project's driver program takes it through a whole
 # installation, leaving the choices as they come: it saves a screenshot of
 # every window (status windows, welcome, model, port, copy, finish) as PNG in
@@ -12,6 +13,13 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 medium=$(cd "$1" && pwd)
 driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
+medcheck=$here/../build/app/medcheck.exe
+
+# What a vendor runs before shipping: the medium's check.
+if [ -f "$medcheck" ]; then
+    echo "demo: medcheck on the sample medium"
+    "$here/wine-run.sh" "$medcheck" "Z:${medium//\//\\}" | tr -d '\r'
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
     cd "$medium"
