@@ -7,6 +7,7 @@ TESTS   := $(BUILD)/tests
 MEDIUM  := $(BUILD)/medium
 TOOLCHAIN := $(CURDIR)/cmake/toolchain-mingw-i686.cmake
 JOBS    ?= 2
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps app medium tests test demo clean
 
