@@ -4,7 +4,7 @@
 set -eu
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake make g++-mingw-w64-i686 wine wine32:i386 xvfb xauth mscompress googletest imagemagick; do
+for p in cmake make g++-mingw-w64-i686 wine wine32:i386 xvfb mscompress googletest; do
     have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
