@@ -12,6 +12,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 medium=$(cd "$1" && pwd)
+# The driver program is tools/drive_wizard.cpp, built in the tests tree.
 driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 medcheck=$here/../build/app/medcheck.exe
 
@@ -35,28 +36,5 @@ echo "demo: no display; driving the wizard through an installation under Xvfb"
 SETUP_TEST_ARTIFACTS=$out "$here/wine-run.sh" "$driver" "$medium"
 rc=$?
 
-# The screenshots are written uncompressed; deflate them for keeping.
-if command -v python3 >/dev/null 2>&1; then
-    python3 - "$out"/*.png <<'PY'
-import struct, sys, zlib
-for path in sys.argv[1:]:
-    data = open(path, "rb").read()
-    pos, chunks, idat = 8, [], b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IDAT":
-            idat += body
-        else:
-            chunks.append((kind, body))
-    packed = zlib.compress(zlib.decompress(idat), 9)
-    with open(path, "wb") as f:
-        f.write(data[:8])
-        for kind, body in chunks[:1] + [(b"IDAT", packed)] + chunks[1:]:
-            f.write(struct.pack(">I", len(body)) + kind + body)
-            f.write(struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-PY
-fi
 echo "demo: screenshots in $out"
 exit $rc
