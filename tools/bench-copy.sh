@@ -2,7 +2,8 @@
 # Benchmark, not a test: the copy page over a medium of 40 driver files of
 # about 1 MB each (half of them compressed with mscompress) against a bare
 # loop of LZOpenFileA, CopyLZFile and CopyFileA over the same files, both in
-# one run under Wine. Prints the times and their ratio.
+# one run under Wine. Prints the times and their ratio. The program is
+# tools/bench/copy_bench.cpp, built in the tests tree.
 #
 #   bench-copy.sh [ROUNDS]
 set -eu
