@@ -1,48 +1,62 @@
-// Reading and preparing the spooler of the scenarios' prefix.
+// Reading and preparing the spooler of the tests' prefix.
 #include "e2e/spooler_state.h"
 
 #include <winspool.h>
 
+#include <algorithm>
+
 namespace {
 
 const char kEnvironment[] = "Windows NT x86";
-const char kPortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-
-std::string Text(const char *text)
-{
-    return text ? text : "";
-}
+// Ample for the few entries of a test prefix.
+const DWORD kListBytes = 65536;
 
 }  // namespace
 
 std::vector<std::string> InstalledDriverNames()
 {
-    std::vector<std::string> names;
+    std::vector<BYTE> buffer(kListBytes);
     DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, (LPSTR)kEnvironment, 1, NULL, 0, &needed, &count);
-    if (needed == 0) return names;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPrinterDriversA(NULL, (LPSTR)kEnvironment, 1, &buffer[0], needed, &needed, &count))
-        return names;
-    const DRIVER_INFO_1A *drivers = (const DRIVER_INFO_1A *)&buffer[0];
-    for (DWORD i = 0; i < count; ++i) names.push_back(Text(drivers[i].pName));
+    EnumPrinterDriversA(NULL, (LPSTR)kEnvironment, 1, &buffer[0], kListBytes, &needed, &count);
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < count; ++i) names.push_back(((DRIVER_INFO_1A *)&buffer[0])[i].pName);
     return names;
 }
 
 std::vector<InstalledPrinter> InstalledPrinters()
 {
-    std::vector<InstalledPrinter> printers;
+    std::vector<BYTE> buffer(kListBytes);
     DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count);
-    if (needed == 0) return printers;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, &buffer[0], needed, &needed, &count))
-        return printers;
-    const PRINTER_INFO_2A *records = (const PRINTER_INFO_2A *)&buffer[0];
-    for (DWORD i = 0; i < count; ++i)
-        printers.push_back({Text(records[i].pPrinterName), Text(records[i].pDriverName),
-                            Text(records[i].pPortName)});
+    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, &buffer[0], kListBytes, &needed, &count);
+    std::vector<InstalledPrinter> printers;
+    for (DWORD i = 0; i < count; ++i) {
+        const PRINTER_INFO_2A &p = ((PRINTER_INFO_2A *)&buffer[0])[i];
+        printers.push_back({p.pPrinterName, p.pDriverName, p.pPortName});
+    }
     return printers;
+}
+
+std::vector<std::string> LocalPortNames()
+{
+    std::vector<BYTE> buffer(kListBytes);
+    DWORD needed = 0, count = 0;
+    EnumPortsA(NULL, 1, &buffer[0], kListBytes, &needed, &count);
+    std::vector<std::string> names;
+    for (DWORD i = 0; i < count; ++i) names.push_back(((PORT_INFO_1A *)&buffer[0])[i].pName);
+    return names;
+}
+
+int DriverCount(const char *name)
+{
+    std::vector<std::string> names = InstalledDriverNames();
+    return (int)std::count(names.begin(), names.end(), name);
+}
+
+std::string PrinterDriverAndPort(const char *printer)
+{
+    for (const InstalledPrinter &p : InstalledPrinters())
+        if (p.name == printer) return p.driver + "|" + p.port;
+    return "";
 }
 
 std::string DefaultPrinterEntry()
@@ -63,7 +77,8 @@ std::string DriverDirectory()
 void SetPortListed(const char *port, bool listed)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                      0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
     if (listed)
         RegSetValueExA(key, port, 0, REG_SZ, (const BYTE *)"", 1);
@@ -72,40 +87,35 @@ void SetPortListed(const char *port, bool listed)
     RegCloseKey(key);
 }
 
+bool AddDriverNamed(const char *driverName)
+{
+    DRIVER_INFO_3A driver = {3, (LPSTR)driverName, (LPSTR)kEnvironment, (LPSTR) "UNIDRV.DLL",
+                             (LPSTR) "OTHER.GPD", (LPSTR) "UNIDRVUI.DLL", (LPSTR) "UNIDRV.HLP",
+                             (LPSTR) "OTHER.INI\0", NULL, (LPSTR) "RAW"};
+    return AddPrinterDriverA(NULL, 3, (BYTE *)&driver) != FALSE;
+}
+
 bool AddPrinterOnDriver(const char *printerName, const char *driverName, const char *port)
 {
-    DRIVER_INFO_3A driver;
-    ZeroMemory(&driver, sizeof(driver));
-    driver.cVersion = 3;
-    driver.pName = (LPSTR)driverName;
-    driver.pEnvironment = (LPSTR)kEnvironment;
-    driver.pDriverPath = (LPSTR)"UNIDRV.DLL";
-    driver.pDataFile = (LPSTR)"OTHER.GPD";
-    driver.pConfigFile = (LPSTR)"UNIDRVUI.DLL";
-    if (!AddPrinterDriverA(NULL, 3, (BYTE *)&driver)) return false;
-
-    PRINTER_INFO_2A printer;
-    ZeroMemory(&printer, sizeof(printer));
+    if (!AddDriverNamed(driverName)) return false;
+    PRINTER_INFO_2A printer = {};
     printer.pPrinterName = (LPSTR)printerName;
     printer.pPortName = (LPSTR)port;
     printer.pDriverName = (LPSTR)driverName;
-    printer.pPrintProcessor = (LPSTR)"WinPrint";
-    printer.pDatatype = (LPSTR)"RAW";
+    printer.pPrintProcessor = (LPSTR) "WinPrint";
+    printer.pDatatype = (LPSTR) "RAW";
     HANDLE handle = AddPrinterA(NULL, 2, (BYTE *)&printer);
-    if (!handle) return false;
-    ClosePrinter(handle);
-    return true;
+    if (handle) ClosePrinter(handle);
+    return handle != NULL;
 }
 
-std::vector<std::string> LocalPortNames()
+void DeletePrinterAndDriverNamed(const char *name)
 {
-    std::vector<std::string> names;
-    DWORD needed = 0, count = 0;
-    EnumPortsA(NULL, 1, NULL, 0, &needed, &count);
-    if (needed == 0) return names;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumPortsA(NULL, 1, &buffer[0], needed, &needed, &count)) return names;
-    const PORT_INFO_1A *ports = (const PORT_INFO_1A *)&buffer[0];
-    for (DWORD i = 0; i < count; ++i) names.push_back(Text(ports[i].pName));
-    return names;
+    PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
+    HANDLE handle = NULL;
+    if (OpenPrinterA((LPSTR)name, &handle, &defaults)) {
+        DeletePrinter(handle);
+        ClosePrinter(handle);
+    }
+    DeletePrinterDriverA(NULL, (LPSTR)kEnvironment, (LPSTR)name);
 }

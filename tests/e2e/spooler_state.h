@@ -1,6 +1,6 @@
 // What an installation left behind, read through the spooler and the
 // profile as any other program would, and the spooler and port set-ups the
-// scenarios start from.
+// tests start from.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -14,6 +14,9 @@ struct InstalledPrinter {
 
 std::vector<std::string> InstalledDriverNames();
 std::vector<InstalledPrinter> InstalledPrinters();
+int DriverCount(const char *name);
+// The printer's "driver|port", or "" when there is no printer of that name.
+std::string PrinterDriverAndPort(const char *printer);
 
 // The profile's default printer entry (windows, device); "" when there is none.
 std::string DefaultPrinterEntry();
@@ -24,8 +27,11 @@ std::string DriverDirectory();
 // Adds or removes a port in the registry list the spooler's local ports come from.
 void SetPortListed(const char *port, bool listed);
 
-// A driver and a printer of our own making, named as the test wants.
+// A driver, and a printer on it, that this program did not install.
+bool AddDriverNamed(const char *driverName);
 bool AddPrinterOnDriver(const char *printerName, const char *driverName, const char *port);
+// Whatever printer and driver of that name there is goes.
+void DeletePrinterAndDriverNamed(const char *name);
 
 // The spooler's local port names, in its own order.
 std::vector<std::string> LocalPortNames();

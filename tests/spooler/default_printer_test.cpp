@@ -16,13 +16,6 @@ namespace {
 
 const char kEarlier[] = "Before,winspool,Ne00:";
 
-std::string ProfileDevice()
-{
-    char value[1024] = "";
-    GetProfileStringA("windows", "device", "(none)", value, sizeof(value));
-    return value;
-}
-
 std::string g_broadcasts;
 decltype(&SendMessageTimeoutA) g_realSend;
 LRESULT WINAPI CaptureSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
@@ -51,7 +44,7 @@ protected:
     {
         ASSERT_TRUE(handles.Active() && send.original);
         g_realSend = (decltype(g_realSend))send.original;
-        ASSERT_TRUE(AddForeignPrinter("Someone Else's", "Other Driver", "LPT1:"));
+        ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "LPT1:"));
         PrepareInstall("P", "COM1:");
         ASSERT_TRUE(RegisterDriverAndPrinter());
         ASSERT_TRUE(WriteProfileStringA("windows", "device", kEarlier));
@@ -73,7 +66,7 @@ protected:
 TEST_F(DefaultPrinterTest, WritesPrinterDriverAndPortAndTellsEveryone)
 {
     EXPECT_TRUE(MakeDefaultPrinter("P"));
-    EXPECT_EQ("P,P,COM1:", ProfileDevice());
+    EXPECT_EQ("P,P,COM1:", DefaultPrinterEntry());
     char name[1024] = "";
     DWORD size = sizeof(name);
     EXPECT_TRUE(GetDefaultPrinterA(name, &size));
@@ -95,7 +88,7 @@ TEST_F(DefaultPrinterTest, EveryFailureWritesNothingAndReturnsZero)
         ImportReplacement patch("kernel32.dll", "WriteProfileStringA", (void *)RefuseProfileWrite);
         EXPECT_FALSE(MakeDefaultPrinter("P"));
     }
-    EXPECT_EQ(kEarlier, ProfileDevice());
+    EXPECT_EQ(kEarlier, DefaultPrinterEntry());
     EXPECT_EQ("", g_broadcasts);
 }
 

@@ -1,10 +1,8 @@
-// Setup information, install record and spooler read-backs for the spooler
-// tests, and the printer-handle count kept at the import table.
+// Setup information and install record for the spooler tests, and the
+// printer-handle count kept at the import table.
 #include "install_fixture.h"
 
 #include <winspool.h>
-
-#include <vector>
 
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
@@ -66,77 +64,14 @@ std::string PrepareInstall(const char *model, const char *port)
     return folder;
 }
 
-int DriverCount(const char *name)
-{
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, (LPSTR) "Windows NT x86", 1, NULL, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPrinterDriversA(NULL, (LPSTR) "Windows NT x86", 1, buffer.data(), needed,
-                             &needed, &count))
-        return 0;
-    const DRIVER_INFO_1A *drivers = (const DRIVER_INFO_1A *)buffer.data();
-    int matching = 0;
-    for (DWORD i = 0; i < count; ++i) matching += lstrcmpA(drivers[i].pName, name) == 0;
-    return matching;
-}
-
-std::string PrinterDriverAndPort(const char *printer)
-{
-    HANDLE handle = NULL;
-    if (!OpenPrinterA((LPSTR)printer, &handle, NULL)) return "";
-    DWORD needed = 0;
-    GetPrinterA(handle, 2, NULL, 0, &needed);
-    std::vector<BYTE> buffer(needed + 1);
-    std::string result;
-    if (GetPrinterA(handle, 2, buffer.data(), needed, &needed)) {
-        const PRINTER_INFO_2A *record = (const PRINTER_INFO_2A *)buffer.data();
-        result = std::string(record->pDriverName) + "|" + record->pPortName;
-    }
-    ClosePrinter(handle);
-    return result;
-}
-
-bool AddForeignDriver(const char *driver)
-{
-    DRIVER_INFO_3A info = {3, (LPSTR)driver, (LPSTR) "Windows NT x86", (LPSTR) "UNIDRV.DLL",
-                           (LPSTR) "OTHER.GPD", (LPSTR) "UNIDRVUI.DLL", (LPSTR) "UNIDRV.HLP",
-                           (LPSTR) "OTHER.INI\0", NULL, (LPSTR) "RAW"};
-    return AddPrinterDriverA(NULL, 3, (BYTE *)&info) != FALSE;
-}
-
-bool AddForeignPrinter(const char *printer, const char *driver, const char *port)
-{
-    if (!AddForeignDriver(driver)) return false;
-    PRINTER_INFO_2A record = {};
-    record.pPrinterName = (LPSTR)printer;
-    record.pPortName = (LPSTR)port;
-    record.pDriverName = (LPSTR)driver;
-    record.pPrintProcessor = (LPSTR) "WinPrint";
-    record.pDatatype = (LPSTR) "RAW";
-    HANDLE added = AddPrinterA(NULL, 2, (BYTE *)&record);
-    if (added) ClosePrinter(added);
-    return added != NULL;
-}
-
-void DeletePrinterAndDriverNamed(const char *name)
-{
-    PRINTER_DEFAULTSA defaults = {NULL, NULL, PRINTER_ALL_ACCESS};
-    HANDLE handle = NULL;
-    if (OpenPrinterA((LPSTR)name, &handle, &defaults)) {
-        DeletePrinter(handle);
-        ClosePrinter(handle);
-    }
-    DeletePrinterDriverA(NULL, (LPSTR) "Windows NT x86", (LPSTR)name);
-}
-
 PrinterHandleWatch::PrinterHandleWatch()
-    : open_("winspool.drv", "OpenPrinterA", (void *)CountedOpen),
-      add_("winspool.drv", "AddPrinterA", (void *)CountedAdd),
-      close_("winspool.drv", "ClosePrinter", (void *)CountedClose)
+    : open("winspool.drv", "OpenPrinterA", (void *)CountedOpen),
+      add("winspool.drv", "AddPrinterA", (void *)CountedAdd),
+      close("winspool.drv", "ClosePrinter", (void *)CountedClose)
 {
-    g_realOpen = (decltype(g_realOpen))open_.original;
-    g_realAdd = (decltype(g_realAdd))add_.original;
-    g_realClose = (decltype(g_realClose))close_.original;
+    g_realOpen = (decltype(g_realOpen))open.original;
+    g_realAdd = (decltype(g_realAdd))add.original;
+    g_realClose = (decltype(g_realClose))close.original;
     g_handlesTaken = g_handlesGiven = g_printersAdded = 0;
 }
 

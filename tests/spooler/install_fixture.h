@@ -1,9 +1,11 @@
 // Spooler tests: the install record as start-up and the pages leave it, on
-// setup information of the test's own, and read-backs of Wine's spooler.
+// setup information of the test's own, and the printer handles the code
+// takes and gives back.
 #pragma once
 #include <windows.h>
 #include <string>
 
+#include "e2e/spooler_state.h"
 #include "support/import_patch.h"
 
 // Writes setup information into a new temp folder (made the current
@@ -12,26 +14,12 @@
 // "NT EMF 1.008"), "Test K209" (neither). Returns the folder.
 std::string PrepareInstall(const char *model, const char *port);
 
-// Drivers of that name in "Windows NT x86".
-int DriverCount(const char *name);
-// A printer's "driver|port", or "" when it does not open.
-std::string PrinterDriverAndPort(const char *printer);
-
-// A driver (and printer) this program did not install.
-bool AddForeignDriver(const char *driver);
-bool AddForeignPrinter(const char *printer, const char *driver, const char *port);
-// Whatever printer and driver of that name there is goes.
-void DeletePrinterAndDriverNamed(const char *name);
-
 // While it lives, counts the printer handles taken (OpenPrinterA,
 // AddPrinterA) and given back (ClosePrinter) through the import table.
-class PrinterHandleWatch {
-public:
+struct PrinterHandleWatch {
     PrinterHandleWatch();
-    bool Active() const { return open_.original && add_.original && close_.original; }
+    bool Active() const { return open.original && add.original && close.original; }
     int StillOpen() const;
     int PrintersAdded() const;
-
-private:
-    ImportReplacement open_, add_, close_;
+    ImportReplacement open, add, close;
 };

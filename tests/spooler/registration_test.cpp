@@ -50,11 +50,10 @@ Texts DriverTexts(const DRIVER_INFO_6A *d)
 }
 
 struct DriverCall {
-    DWORD level, version;
+    DWORD version;
     Texts texts;
     FILETIME date;
     DWORDLONG driverVersion;
-    BOOL result;
     DWORD error;
 };
 std::vector<DriverCall> g_driverCalls;
@@ -65,12 +64,11 @@ BOOL WINAPI CaptureAddDriver(LPSTR server, DWORD level, LPBYTE record)
     // Drivers of other programs come from the test itself, at level 3.
     if (level != 6) return g_realAddDriver(server, level, record);
     const DRIVER_INFO_6A *d = (const DRIVER_INFO_6A *)record;
-    DriverCall call = {level, d->cVersion, DriverTexts(d), d->ftDriverDate, d->dwlDriverVersion,
-                       FALSE, 0};
-    call.result = g_realAddDriver(server, level, record);
+    DriverCall call = {d->cVersion, DriverTexts(d), d->ftDriverDate, d->dwlDriverVersion, 0};
+    BOOL added = g_realAddDriver(server, level, record);
     call.error = GetLastError();
     g_driverCalls.push_back(call);
-    return call.result;
+    return added;
 }
 
 UINT g_boxStyle;
@@ -121,7 +119,6 @@ TEST_F(RegistrationTest, HandsOverTheRecordsAndTheSpoolerKeepsThem)
     ASSERT_TRUE(RegisterDriverAndPrinter());
     ASSERT_EQ(1u, g_driverCalls.size());
     const DriverCall &d = g_driverCalls[0];
-    EXPECT_EQ(6u, d.level);
     EXPECT_EQ(3u, d.version);
     const char *files = "UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|VP_K20x.GPD|VP_K20x.DLL|K201.INI|";
     EXPECT_EQ(Texts({kModel, "Windows NT x86", "UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
@@ -179,7 +176,7 @@ TEST_F(RegistrationTest, RegistersWithoutDateOrHardwareId)
 // The install stage's order: register, remove leniently, register again.
 TEST_F(RegistrationTest, InstallStageEndsWithOneDriverAndOnePrinter)
 {
-    ASSERT_TRUE(AddForeignPrinter("Someone Else's", "Other Driver", "COM2:"));
+    ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "COM2:"));
     PrepareInstall(kModel, "LPT1:");
     ASSERT_TRUE(RegisterDriverAndPrinter());
     RemovePreviousInstallationLeniently();
@@ -198,7 +195,7 @@ TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 {
     PrepareInstall(kModel, "LPT1:");
     // No printer of that name: clear, and the driver of that name stays.
-    ASSERT_TRUE(AddForeignDriver(kModel));
+    ASSERT_TRUE(AddDriverNamed(kModel));
     EXPECT_TRUE(RemovePreviousInstallation());
     EXPECT_EQ(1, DriverCount(kModel));
     DeletePrinterAndDriverNamed(kModel);
@@ -210,7 +207,7 @@ TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 
     // Wine deletes drivers in use; a printer of the model's name on another
     // driver leaves no driver of that name to delete.
-    ASSERT_TRUE(AddForeignPrinter(kModel, "Other Driver", "LPT1:"));
+    ASSERT_TRUE(AddPrinterOnDriver(kModel, "Other Driver", "LPT1:"));
     EXPECT_FALSE(RemovePreviousInstallation());
 
     // Wine never refuses to delete a printer: refused at the import table.
