@@ -103,21 +103,6 @@ TEST_F(MessageDialogTest, ResultIsTheWholeCommandThatEndedIt)
     for (const auto &c : cases) EXPECT_EQ(c.result, Run(c.style, "msg_answer", c.answer)) << c.style;
 }
 
-TEST_F(MessageDialogTest, StringMessagesAndTheCancelConfirmation)
-{
-    Run([&] { return ShowStringMessage(owner, IDS_SELECT_PORT, IDS_TITLE_WARNING, 16); },
-        "msg_select_port", Enter);
-    EXPECT_EQ("Warinig", caption);
-    EXPECT_EQ("Select printer port to connect.", text);
-
-    EXPECT_EQ(IDNO, Run([&] { return ConfirmCancel(owner); }, "msg_confirm_cancel",
-                        [](HWND d) { Click(d, IDNO); }));
-    EXPECT_EQ("Question", caption);
-    EXPECT_EQ("Are you sure you want to cancel Vantrel Printer driver installation?", text);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), buttons);
-    EXPECT_EQ(LoadIconA(NULL, IDI_QUESTION), icon);
-}
-
 TEST_F(MessageDialogTest, CentredOverItsOwnerEvenWhenLargerThanIt)
 {
     Run(16, "msg_centred", Escape);
@@ -155,21 +140,6 @@ TEST_F(MessageDialogTest, StatusWindowWaitsToBeShownThenShowsDiskAndText)
     HWND disk = GetWindow(GetDlgItem(status, IDC_STATUS_TEXT), GW_HWNDNEXT);
     ASSERT_TRUE(disk != NULL);
     EXPECT_EQ(LoadIconA(ModuleInstance(), "IDI_DISK"), (HICON)SendMessageA(disk, STM_GETICON, 0, 0));
-    // The static shows the diskette as the system draws it on the window's face.
-    HDC dc = GetDC(disk), memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, 32, 32);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT square = {0, 0, 32, 32};
-    FillRect(memory, &square, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIcon(memory, 0, 0, LoadIconA(ModuleInstance(), "IDI_DISK"));
-    int wrong = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) wrong += GetPixel(memory, x, y) != GetPixel(dc, x, y);
-    EXPECT_EQ(0, wrong);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(disk, dc);
     DestroyWindow(status);
 }
 
