@@ -1,7 +1,7 @@
 // The port names and the model page's checks where the spooler or the list
-// would hand over more than the page may take: ports that changed between
-// two enumerations, a port name longer than the buffer, a failed driver
-// enumeration, a row longer than the buffer.
+// would hand over more than the page may take: a failed port or driver
+// enumeration, ports that changed between two enumerations, a port name
+// longer than the buffer, a row longer than the buffer.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -21,8 +21,10 @@
 namespace {
 
 // Ports the replacement enumeration reports: the first call of a pair sizes,
-// the second fills.
+// the second fills. A failing fill (Wine's spooler never fails one) writes
+// its entries and their count all the same.
 std::vector<std::string> g_ports;
+bool g_failFill;
 
 BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
 {
@@ -42,19 +44,25 @@ BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE buffer, DWORD size, LPDWORD neede
         text += port.size() + 1;
     }
     *returned = (DWORD)g_ports.size();
-    return TRUE;
+    SetLastError(g_failFill ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
+    return !g_failFill;
 }
 
-TEST(PortNames, AnIndexBeyondTheEnumerationOrALongNameStaysInTheBuffer)
+TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
 {
     ImportReplacement patch("winspool.drv", "EnumPortsA", (void *)FakeEnumPorts);
     ASSERT_TRUE(patch.original);
     g_ports = {"COM1:", "LPT1:", "IR1:"};
     EXPECT_EQ(3, PortCount());
+    g_failFill = true;
+    EXPECT_EQ(0, PortCount());
+    char name[TEXT_BUFFER_SIZE] = "before";
+    PortNameAt(0, name);
+    EXPECT_STREQ("before", name);
+    g_failFill = false;
 
     // The ports changed since they were counted.
     g_ports = {"COM1:"};
-    char name[TEXT_BUFFER_SIZE] = "before";
     PortNameAt(2, name);
     EXPECT_STREQ("before", name);
     PortNameAt(1, name);
