@@ -54,83 +54,73 @@ TEST(MediumCheck, TheSampleMediumHasNoError)
     EXPECT_EQ(0, FindingCount());
 }
 
-TEST(MediumCheck, ModelKeysTheWizardWouldListWrongly)
-{
-    ExpectOnly(MakeMedium("[Other]\r\n" + std::string(kGoodSections)), FINDING_ERROR,
-               "models section [VantrelPelzoran] is missing");
-    ExpectOnly(MakeMedium(std::string(kModels) + kGoodSections), FINDING_ERROR, "lists no models");
-    ExpectOnly(MakeMedium(std::string(kModels) + "Model A = SECT_A,HWID_A\r\n" + kGoodSections),
-               FINDING_ERROR, "not quoted");
-    ExpectOnly(MakeMedium(std::string(kModels) + kGoodModel + "\"\" = SECT_A,HWID_A\r\n" +
-                          kGoodSections),
-               FINDING_ERROR, "shorter than three");
-    ExpectOnly(MakeMedium(std::string(kModels) + kGoodModel + "\"MODEL a\" = SECT_A,HWID_A\r\n" +
-                          kGoodSections),
-               FINDING_ERROR, "only in letter case");
+std::string WithModelLines(const std::string &lines) { return kModels + lines + kGoodSections; }
 
-    std::string many = kModels;
+// The good INF with its first `what` replaced.
+std::string Replaced(const std::string &what, const std::string &with)
+{
+    std::string inf = GoodInf();
+    return inf.replace(inf.find(what), what.size(), with);
+}
+
+const char kFiles[] = "@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.GPD,@VP_K20x.DLL";
+
+TEST(MediumCheck, EachFlawOfTheInfGivesItsFindingAlone)
+{
+    std::string many;
     for (int i = 0; i < 60; ++i)
         many += "\"Model " + std::to_string(1000 + i) + " long name\" = SECT_A,HWID_A\r\n";
-    ExpectOnly(MakeMedium(many + kGoodSections), FINDING_ERROR, "longer than the 1024 bytes");
-}
-
-TEST(MediumCheck, ModelLinesAndSections)
-{
-    ExpectOnly(MakeMedium(std::string(kModels) + "\"Model A\" =\r\n" + kGoodSections),
-               FINDING_ERROR, "names no install section");
-    // Leading commas separate like one: the hardware id is taken as the section.
-    ExpectOnly(MakeMedium(std::string(kModels) + "\"Model A\" = ,HWID_A\r\n" + kGoodSections),
-               FINDING_ERROR, "[HWID_A] does not exist");
-    ExpectOnly(MakeMedium(std::string(kModels) + "\"Model A\" = SECT_B,HWID_A\r\n" +
-                          kGoodSections),
-               FINDING_ERROR, "[SECT_B] does not exist");
-    ExpectOnly(MakeMedium(std::string(kModels) + "\"Model A\" = SECT_A\r\n" + kGoodSections),
-               FINDING_WARNING, "no hardware id");
-
-    std::string noDataType = GoodInf();
-    noDataType.replace(noDataType.find("DefaultDataType=RAW"), 19, "Other=1");
-    ExpectOnly(MakeMedium(noDataType), FINDING_WARNING, "has no DefaultDataType");
-    std::string noDataSection = GoodInf();
-    noDataSection.replace(noDataSection.find("DataSection=DATA_A"), 18, "DataSection=DATA_B");
-    ExpectOnly(MakeMedium(noDataSection), FINDING_WARNING, "DATA_B is missing");
-
-    for (const char *name : {"Model, A", "Model\\A"}) {
-        std::string inf = GoodInf();
-        inf.replace(inf.find("Model A"), 7, name);
-        ExpectOnly(MakeMedium(inf), FINDING_ERROR, strchr(name, ',') ? "comma" : "backslash");
-    }
-    std::string longName = GoodInf();
-    longName.replace(longName.find("Model A"), 7, std::string(230, 'M'));
-    ExpectOnly(MakeMedium(longName), FINDING_ERROR, "more than the 220");
-}
-
-TEST(MediumCheck, CopyFilesValues)
-{
-    const char *files = "@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.GPD,@VP_K20x.DLL";
-    auto withCopyFiles = [&](const std::string &value) {
-        std::string inf = GoodInf();
-        inf.replace(inf.find(files), strlen(files), value);
-        return MakeMedium(inf);
+    const struct {
+        std::string inf;
+        Severity severity;
+        const char *says;
+    } cases[] = {
+        {"[Other]\r\n" + std::string(kGoodSections), FINDING_ERROR,
+         "models section [VantrelPelzoran] is missing"},
+        {WithModelLines(""), FINDING_ERROR, "lists no models"},
+        {WithModelLines("Model A = SECT_A,HWID_A\r\n"), FINDING_ERROR, "not quoted"},
+        {WithModelLines(kGoodModel + std::string("\"\" = SECT_A,HWID_A\r\n")), FINDING_ERROR,
+         "shorter than three"},
+        {WithModelLines(kGoodModel + std::string("\"MODEL a\" = SECT_A,HWID_A\r\n")), FINDING_ERROR,
+         "only in letter case"},
+        {WithModelLines(many), FINDING_ERROR, "longer than the 1024 bytes"},
+        {WithModelLines("\"Model A\" =\r\n"), FINDING_ERROR, "names no install section"},
+        // Leading commas separate like one: the hardware id is taken as the section.
+        {WithModelLines("\"Model A\" = ,HWID_A\r\n"), FINDING_ERROR, "[HWID_A] does not exist"},
+        {WithModelLines("\"Model A\" = SECT_B,HWID_A\r\n"), FINDING_ERROR, "[SECT_B] does not exist"},
+        {WithModelLines("\"Model A\" = SECT_A\r\n"), FINDING_WARNING, "no hardware id"},
+        {Replaced("DefaultDataType=RAW", "Other=1"), FINDING_WARNING, "has no DefaultDataType"},
+        {Replaced("DataSection=DATA_A", "DataSection=DATA_B"), FINDING_WARNING, "DATA_B is missing"},
+        {Replaced("Model A", "Model, A"), FINDING_ERROR, "comma"},
+        {Replaced("Model A", "Model\\A"), FINDING_ERROR, "backslash"},
+        {Replaced("Model A", std::string(230, 'M')), FINDING_ERROR, "more than the 220"},
+        {Replaced(kFiles, ""), FINDING_ERROR, "CopyFiles is missing or empty"},
+        {Replaced(kFiles, kFiles + std::string(",,")), FINDING_WARNING, "empty field"},
+        {Replaced(kFiles, "@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.DLL"), FINDING_ERROR,
+         "VP_K20x.GPD is not in CopyFiles"},
     };
-    ExpectOnly(withCopyFiles(""), FINDING_ERROR, "CopyFiles is missing or empty");
-    ExpectOnly(withCopyFiles(std::string(files) + ",,"), FINDING_WARNING, "empty field");
-    ExpectOnly(withCopyFiles("@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.DLL"), FINDING_ERROR,
-               "VP_K20x.GPD is not in CopyFiles");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.says);
+        ExpectOnly(MakeMedium(c.inf), c.severity, c.says);
+    }
+}
 
+TEST(MediumCheck, CopyFilesValuesTheReadCuts)
+{
     // A value the 1024-byte read holds whole (1023 characters, no @) whose
     // names and terminators need 1025 bytes: the last name is dropped.
     std::string crowded = "UNIDRV.DLL,UNIDRVUI.DLL,UNIDRV.HLP,VP_K20x.GPD,VP_K20x.DLL,";
     crowded += std::string(1023 - crowded.size() - 4, 'C') + ".INI";
     ASSERT_EQ(1023u, crowded.size());
-    std::string folder = withCopyFiles(crowded);
+    std::string folder = MakeMedium(Replaced(kFiles, crowded));
     WriteFileBytes(folder + "\\" + crowded.substr(crowded.rfind(',') + 1), "model data\r\n");
     ExpectOnly(folder, FINDING_ERROR, "do not fit the wizard's 1024-byte copy list");
 
     // Longer than the read: the cut also leaves a name cut short, which the
     // medium does not hold.
-    std::string tooLong = files;
+    std::string tooLong = kFiles;
     while (tooLong.size() < 1100) tooLong += ",@VP_K20x.DLL";
-    CheckMedium(withCopyFiles(tooLong).c_str());
+    CheckMedium(MakeMedium(Replaced(kFiles, tooLong)).c_str());
     ASSERT_EQ(2, ErrorCount());
     EXPECT_NE(nullptr, strstr(FindingAt(0)->text, "reads only the first 1023"));
     EXPECT_NE(nullptr, strstr(FindingAt(1)->text, "is not in the medium's folder"));
@@ -145,19 +135,15 @@ TEST(MediumCheck, FilesOnTheMedium)
     // Wine's LZ32 expands these without a word; the check must not.
     std::string packed = ReadFileBytes(SampleMediumFolder() + "\\UNIDRV.DLL");
     ASSERT_EQ(0, packed.compare(0, 4, "SZDD"));
-    std::string truncated = MakeMedium(GoodInf());
-    WriteFileBytes(truncated + "\\UNIDRV.DLL", packed.substr(0, packed.size() / 2));
-    ExpectOnly(truncated, FINDING_ERROR, "damaged");
     std::string unknownMethod = packed;
     unknownMethod[8] = 'Q';
-    std::string strange = MakeMedium(GoodInf());
-    WriteFileBytes(strange + "\\UNIDRV.DLL", unknownMethod);
-    ExpectOnly(strange, FINDING_ERROR, "damaged");
+    for (const std::string &damaged : {packed.substr(0, packed.size() / 2), unknownMethod}) {
+        std::string folder = MakeMedium(GoodInf());
+        WriteFileBytes(folder + "\\UNIDRV.DLL", damaged);
+        ExpectOnly(folder, FINDING_ERROR, "damaged");
+    }
 
-    std::string noDate = MakeMedium(GoodInf());
-    std::string inf = GoodInf();
-    inf.replace(inf.find(",@VP_K20x.DLL"), 13, "");
-    WriteFileBytes(noDate + "\\VP_K20x.INF", inf);
+    std::string noDate = MakeMedium(Replaced(",@VP_K20x.DLL", ""));
     DeleteFileA((noDate + "\\VP_K20x.DLL").c_str());
     ExpectOnly(noDate, FINDING_WARNING, "registered without a date");
 }
