@@ -2,8 +2,6 @@
 // get the hidden main window, the others the refusal, and every run ends
 // with exit code 0.
 #include <gtest/gtest.h>
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
 #include "support/processes.h"
 #include "support/screenshot.h"
 #include "support/windows_driver.h"
@@ -59,21 +57,5 @@ INSTANTIATE_TEST_SUITE_P(Versions, StartupTest,
                          [](const testing::TestParamInfo<VersionCase> &info) {
                              return std::string(info.param.wineVersion);
                          });
-
-}  // namespace
-
-namespace {
-
-// The test prefix reports Windows 7.
-TEST(PlatformCheck, Windows7IsRowThreeWithDriverVersionThree)
-{
-    g_install.platformRow = -1;
-    g_install.driverVersion = 0;
-    ASSERT_TRUE(CheckPlatform());
-    EXPECT_EQ(3, PlatformRowIndex());
-    EXPECT_EQ(3, g_install.driverVersion);
-    EXPECT_STREQ("VP_K20x.INF", SetupInfoFileName());
-    EXPECT_STREQ("VantrelPelzoran", ModelsSectionName());
-}
 
 }  // namespace
