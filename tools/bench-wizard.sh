@@ -9,6 +9,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${1:-3}
 medium=$(cd "${2:-$here/../build/medium}" && pwd)
+# The driver program is tools/drive_wizard.cpp, built in the tests tree.
 driver=${3:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 [ -f "$driver" ] || { echo "bench: $driver is missing; 'make tests' builds it" >&2; exit 1; }
 for run in $(seq 1 "$runs"); do

@@ -4,8 +4,6 @@
 
 #include <tlhelp32.h>
 
-#include <vector>
-
 #include "resource.h"
 #include "support/processes.h"
 #include "support/windows_driver.h"
@@ -54,43 +52,7 @@ bool Ended(const Wizard &wizard)
     return WaitForSingleObject(wizard.process.hProcess, 0) == WAIT_OBJECT_0;
 }
 
-// Pixels as 32-bit values, top row first: of the screen under a rectangle
-// when icon is NULL, else of the icon drawn over a plain background.
-std::vector<DWORD> Pixels(int left, int top, int width, int height, HICON icon,
-                          COLORREF background)
-{
-    std::vector<DWORD> pixels((size_t)width * height);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    if (icon) {
-        RECT all = {0, 0, width, height};
-        HBRUSH brush = CreateSolidBrush(background);
-        FillRect(memory, &all, brush);
-        DeleteObject(brush);
-        DrawIconEx(memory, 0, 0, icon, width, height, 0, NULL, DI_NORMAL);
-    } else {
-        BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
-    }
-    GdiFlush();
-    CopyMemory(&pixels[0], bits, pixels.size() * sizeof(DWORD));
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return pixels;
-}
-
-int ColourDistance(DWORD a, DWORD b)
+int ColourDistance(COLORREF a, COLORREF b)
 {
     int distance = 0;
     for (int shift = 0; shift < 24; shift += 8) {
@@ -100,23 +62,42 @@ int ColourDistance(DWORD a, DWORD b)
     return distance;
 }
 
+// The icon's opaque pixels are those that come out alike drawn on black and
+// on white; the screen must show nearly all of those.
 bool ShowsIconNow(HWND window, int x, int y, HICON icon)
 {
-    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
-    POINT origin = {x, y};
-    ClientToScreen(window, &origin);
-    std::vector<DWORD> shown = Pixels(origin.x, origin.y, width, height, NULL, 0);
-    // The icon's opaque pixels are those that come out alike on black and on
-    // white; the screen must show exactly those.
-    std::vector<DWORD> onBlack = Pixels(0, 0, width, height, icon, RGB(0, 0, 0));
-    std::vector<DWORD> onWhite = Pixels(0, 0, width, height, icon, RGB(255, 255, 255));
-    size_t opaque = 0, wrong = 0;
-    for (size_t i = 0; i < shown.size(); ++i) {
-        if (onBlack[i] != onWhite[i]) continue;
-        ++opaque;
-        if (ColourDistance(shown[i], onBlack[i]) > 24) ++wrong;
-    }
+    const int size = GetSystemMetrics(SM_CXICON);
+    POINT at = {x, y};
+    ClientToScreen(window, &at);
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 3 * size, size);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    RECT black = {0, 0, size, size}, white = {size, 0, 2 * size, size};
+    FillRect(memory, &black, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    FillRect(memory, &white, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    DrawIconEx(memory, 0, 0, icon, size, size, 0, NULL, DI_NORMAL);
+    DrawIconEx(memory, size, 0, icon, size, size, 0, NULL, DI_NORMAL);
+    BitBlt(memory, 2 * size, 0, size, size, screen, at.x, at.y, SRCCOPY);
+    int opaque = 0, wrong = 0;
+    for (int py = 0; py < size; ++py)
+        for (int px = 0; px < size; ++px) {
+            COLORREF onBlack = GetPixel(memory, px, py);
+            if (onBlack != GetPixel(memory, size + px, py)) continue;
+            ++opaque;
+            wrong += ColourDistance(onBlack, GetPixel(memory, 2 * size + px, py)) > 24;
+        }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
     return opaque > 0 && wrong * 20 < opaque;
+}
+
+// The control of the program's thread that holds the keyboard focus.
+HWND FocusOf(const Wizard &wizard)
+{
+    GUITHREADINFO info = {sizeof(info)};
+    return GetGUIThreadInfo(wizard.process.dwThreadId, &info) ? info.hwndFocus : NULL;
 }
 
 }  // namespace
@@ -166,11 +147,8 @@ std::string MessageDialogText(HWND dialog)
 
 int FocusedControlId(const Wizard &wizard)
 {
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(wizard.process.dwThreadId, &info) || !info.hwndFocus) return 0;
-    return GetDlgCtrlID(info.hwndFocus);
+    HWND focus = FocusOf(wizard);
+    return focus ? GetDlgCtrlID(focus) : 0;
 }
 
 bool IsControlVisible(HWND dialog, int controlId)
@@ -198,13 +176,11 @@ bool ShowsIcon(HWND window, int x, int y, HICON icon)
 // page's modal loop takes it through its dialog keyboard handling.
 void PressKey(const Wizard &wizard, WORD virtualKey)
 {
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(wizard.process.dwThreadId, &info) || !info.hwndFocus) return;
+    HWND focus = FocusOf(wizard);
+    if (!focus) return;
     UINT scanCode = MapVirtualKeyA(virtualKey, 0);
-    PostMessageA(info.hwndFocus, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
-    PostMessageA(info.hwndFocus, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
+    PostMessageA(focus, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
+    PostMessageA(focus, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
 }
 
 void ClickButtonControl(HWND dialog, int controlId)
