@@ -52,47 +52,37 @@ HWND MakeQuietCopyPage()
 }
 
 DialogAnswerer::DialogAnswerer(int questionAnswer, void (*note)(const std::string &))
-    : uiThread_(GetCurrentThreadId()), answer_(questionAnswer), note_(note),
-      thread_(&DialogAnswerer::Watch, this)
 {
+    DWORD uiThread = GetCurrentThreadId();
+    thread = std::thread([=] {
+        while (!stop) {
+            for (HWND window : ProcessWindows(GetCurrentProcessId())) {
+                if (GetWindowThreadProcessId(window, NULL) != uiThread) continue;
+                std::string caption = WindowText(window);
+                if (caption != "Error" && caption != "Question") continue;
+                std::string seenNote =
+                    caption == "Error" ? "Error: " + ControlText(window, IDC_MSG_TEXT) : caption;
+                {
+                    std::lock_guard<std::mutex> hold(lock);
+                    seen.push_back(seenNote);
+                }
+                if (note) note(seenNote);
+                PressButton(window, caption == "Error" ? IDOK : questionAnswer);
+                WaitForWindowGone(window, 5000);
+            }
+            Sleep(10);
+        }
+    });
 }
 
 DialogAnswerer::~DialogAnswerer()
 {
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        stop_ = true;
-    }
-    thread_.join();
+    stop = true;
+    thread.join();
 }
 
 std::vector<std::string> DialogAnswerer::Seen()
 {
-    std::lock_guard<std::mutex> hold(lock_);
-    return seen_;
-}
-
-void DialogAnswerer::Watch()
-{
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> hold(lock_);
-            if (stop_) return;
-        }
-        for (HWND window : ProcessWindows(GetCurrentProcessId())) {
-            if (GetWindowThreadProcessId(window, NULL) != uiThread_) continue;
-            std::string caption = WindowText(window);
-            if (caption != "Error" && caption != "Question") continue;
-            std::string note = caption == "Error" ? "Error: " + ControlText(window, IDC_MSG_TEXT)
-                                                  : caption;
-            {
-                std::lock_guard<std::mutex> hold(lock_);
-                seen_.push_back(note);
-            }
-            if (note_) note_(note);
-            PressButton(window, caption == "Error" ? IDOK : answer_);
-            WaitForWindowGone(window, 5000);
-        }
-        Sleep(10);
-    }
+    std::lock_guard<std::mutex> hold(lock);
+    return seen;
 }

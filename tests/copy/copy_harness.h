@@ -3,6 +3,7 @@
 // message dialogs the way a person would.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,22 +29,15 @@ HWND MakeOwnerWindow();
 // The copy page's template as a hidden window that does nothing itself.
 HWND MakeQuietCopyPage();
 
-// Answers every "Error" dialog with OK and every "Question" with the given
-// answer, and notes each one as "Error: <text>" or "Question", also to note
-// when given.
-class DialogAnswerer {
-public:
+// While it lives, answers every "Error" dialog of this thread with OK and
+// every "Question" with the given answer, and notes each one as
+// "Error: <text>" or "Question", also to note when given.
+struct DialogAnswerer {
     explicit DialogAnswerer(int questionAnswer = IDNO, void (*note)(const std::string &) = NULL);
     ~DialogAnswerer();
     std::vector<std::string> Seen();
-
-private:
-    void Watch();
-    DWORD uiThread_;
-    int answer_;
-    void (*note_)(const std::string &);
-    bool stop_ = false;
-    std::mutex lock_;
-    std::vector<std::string> seen_;
-    std::thread thread_;
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::vector<std::string> seen;
+    std::thread thread;
 };
