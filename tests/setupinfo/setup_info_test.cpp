@@ -44,6 +44,12 @@ protected:
         return names;
     }
 
+    std::string HardwareId(const char *model)
+    {
+        const char *id = ModelHardwareId(model);
+        return id ? id : "(none)";
+    }
+
     void Choose(const char *model)
     {
         lstrcpynA(g_install.modelName, model, TEXT_BUFFER_SIZE);
@@ -73,19 +79,14 @@ TEST_F(SetupInfoTest, ListsQuotedModelsOfRealFiles)
     EXPECT_EQ(expected, Models());
 }
 
+// No file, no models section, an index past the models: no name is written.
 TEST_F(SetupInfoTest, MissingFileOrSectionListsNothing)
 {
-    char name[TEXT_BUFFER_SIZE] = "(untouched)";
-    EXPECT_EQ(0, ModelCount());
-    ModelNameAt(0, name);
-    EXPECT_STREQ("(untouched)", name);
-
+    EXPECT_TRUE(Models().empty());
     WriteInf("[OtherSection]\r\n\"Model\"=SECT\r\n");
-    EXPECT_EQ(0, ModelCount());
-    ModelNameAt(0, name);
-    EXPECT_STREQ("(untouched)", name);
-
+    EXPECT_TRUE(Models().empty());
     WriteInf("[VantrelPelzoran]\r\n\"Only\"=SECT\r\n");
+    char name[TEXT_BUFFER_SIZE] = "(untouched)";
     ModelNameAt(1, name);
     EXPECT_STREQ("(untouched)", name);
 }
@@ -168,15 +169,11 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
     ASSERT_TRUE(GetDriverDirectory(directory));
     EXPECT_EQ(std::string(directory) + "\\", g_install.driverDirectory);
 
-    const char *five = ModelHardwareId("Five");
-    ASSERT_TRUE(five != NULL);
-    EXPECT_STREQ("HW5", five);
-    const char *two = ModelHardwareId("Two");
-    ASSERT_TRUE(two != NULL);
-    EXPECT_STREQ("HW2", two) << "a run of commas separates like one";
-    EXPECT_TRUE(ModelHardwareId("Blank") == NULL);
-    EXPECT_TRUE(ModelHardwareId("Missing") == NULL);
-    EXPECT_TRUE(ModelHardwareId(std::string(1100, 'Z').c_str()) == NULL);
+    EXPECT_EQ("HW5", HardwareId("Five"));
+    EXPECT_EQ("HW2", HardwareId("Two")) << "a run of commas separates like one";
+    EXPECT_EQ("(none)", HardwareId("Blank"));
+    EXPECT_EQ("(none)", HardwareId("Missing"));
+    EXPECT_EQ("(none)", HardwareId(std::string(1100, 'Z').c_str()));
 }
 
 TEST_F(SetupInfoTest, HardwareIdOutlivesTheCall)
