@@ -46,10 +46,9 @@ void ExpectOnly(const std::string &folder, Severity severity, const char *says)
     }
 }
 
-TEST(MediumCheck, TheSampleMediumHasNoError)
+// The sample medium itself is checked through the program, at the end.
+TEST(MediumCheck, TheGoodMediumHasNoFinding)
 {
-    EXPECT_EQ(MEDIUM_OK, CheckMedium(SampleMediumFolder().c_str()));
-    EXPECT_EQ(0, ErrorCount());
     EXPECT_EQ(MEDIUM_OK, CheckMedium(MakeMedium(GoodInf()).c_str()));
     EXPECT_EQ(0, FindingCount());
 }
