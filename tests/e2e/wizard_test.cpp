@@ -183,11 +183,13 @@ const std::vector<std::string> kK205Files = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNI
                                              "VP_K20xRS.DLL"};
 
 // A visible window's lifetime, from now until it is gone.
-DWORD ShownForMs(HWND window)
+void ExpectShownFor(HWND window, DWORD atLeastMs, DWORD lessThanMs)
 {
     DWORD start = GetTickCount();
     WaitForWindowGone(window, 30000);
-    return GetTickCount() - start;
+    DWORD shownMs = GetTickCount() - start;
+    EXPECT_GE(shownMs, atLeastMs);
+    EXPECT_LT(shownMs, lessThanMs);
 }
 
 TEST_F(WizardTest, InstallsTheChosenModelAndMakesItTheDefault)
@@ -195,9 +197,7 @@ TEST_F(WizardTest, InstallsTheChosenModelAndMakesItTheDefault)
     Start();
     HWND reading = Await(WINDOW_READING);
     ASSERT_TRUE(reading);
-    DWORD readingMs = ShownForMs(reading);
-    EXPECT_GE(readingMs, 850u);
-    EXPECT_LT(readingMs, 5000u);
+    ExpectShownFor(reading, 850, 5000);
 
     HWND welcome = Await(WINDOW_WELCOME);
     ASSERT_TRUE(welcome);
@@ -223,9 +223,7 @@ TEST_F(WizardTest, InstallsTheChosenModelAndMakesItTheDefault)
     ASSERT_TRUE(Press(port, IDC_NEXT, WINDOW_COPY));
     HWND writing = Await(WINDOW_WRITING);
     ASSERT_TRUE(writing);
-    DWORD writingMs = ShownForMs(writing);
-    EXPECT_GE(writingMs, 3800u);
-    EXPECT_LT(writingMs, 15000u);
+    ExpectShownFor(writing, 3800, 15000);
 
     HWND finish = Await(WINDOW_FINISH);
     ASSERT_TRUE(finish);
