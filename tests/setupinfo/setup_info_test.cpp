@@ -168,6 +168,8 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
     char directory[TEXT_BUFFER_SIZE] = "";
     ASSERT_TRUE(GetDriverDirectory(directory));
     EXPECT_EQ(std::string(directory) + "\\", g_install.driverDirectory);
+    EXPECT_EQ(0, lstrcmpiA("C:\\windows\\system32\\spool\\drivers\\w32x86\\",
+                           g_install.driverDirectory));
 
     EXPECT_EQ("HW5", HardwareId("Five"));
     EXPECT_EQ("HW2", HardwareId("Two")) << "a run of commas separates like one";
