@@ -129,6 +129,18 @@ CopyOutcome OpenFailure(HWND page)
 
 }  // namespace
 
+// The CopyList holds bare file names. A name with a drive, a folder or a
+// parent step in it would be read from elsewhere than the medium and written
+// outside the driver directory, so it is refused like a file that does not
+// open.
+BOOL IsBareFileName(const char *name)
+{
+    if (!name[0] || lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0) return FALSE;
+    for (const char *c = name; *c; ++c)
+        if (*c == '\\' || *c == '/' || *c == ':') return FALSE;
+    return TRUE;
+}
+
 LONG ExpandChecked(INT source, INT target)
 {
     SourceFacts facts = ReadSourceFacts((HFILE)source);
@@ -146,6 +158,7 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
     BOOL versioned = g_install.driverVersion >= 2;
     char destination[TEXT_BUFFER_SIZE];
     char versionPath[TEXT_BUFFER_SIZE];
+    if (!IsBareFileName(name)) return OpenFailure(page);
     if (!BuildDestinationPath(name, destination)) return OpenFailure(page);
     if (versioned && !BuildVersionPath(name, versionPath)) return OpenFailure(page);
     DeleteIfPresent(destination);

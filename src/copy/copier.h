@@ -16,8 +16,12 @@ enum CopyOutcome {
 LONG ExpandChecked(INT source, INT target);
 
 // Copies CopyList entry index; shows the file and the directory in the
-// page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure.
+// page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure. A name
+// that is not a bare file name (a drive, a folder, "..") is an open failure.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
+
+// Whether a CopyList name is a bare file name, the only kind copied.
+BOOL IsBareFileName(const char *name);
 
 // Error code 1 (open failure) or an LZERROR_* code, shown in a message dialog.
 void ReportCopyError(HWND owner, int errorCode);

@@ -216,6 +216,13 @@ void CheckFile(const char *model, const char *name)
 {
     char subject[FINDING_SUBJECT_SIZE];
     snprintf(subject, sizeof(subject), "file %s (model \"%s\")", name, model);
+    if (!IsBareFileName(name)) {
+        AddFinding(FINDING_ERROR, subject,
+                   "the name is not a bare file name (it holds a drive, a folder or \"..\"): the "
+                   "copy would fail with \"File open error.\"; name the file alone and put it "
+                   "beside setup.exe");
+        return;
+    }
     char path[TEXT_BUFFER_SIZE];
     char compressed[TEXT_BUFFER_SIZE];
     CompressedName(name, compressed);

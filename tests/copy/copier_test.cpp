@@ -89,14 +89,24 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
     ExpectInBothPlaces("SHORT.DLL");
 }
 
-TEST_F(CopierTest, PathBeyondTheBufferIsAnOpenFailure)
+// A name with a folder in it would be written outside the driver
+// directory; a path beyond the buffer would name another file.
+TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
     MakeMedium({{"PLAIN.DLL", plain}});
-    PrepareInstall({"PLAIN.DLL"});
+    WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
+    PrepareInstall({"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL", "..", "PLAIN.DLL"});
+    for (LONG index = 0; index < 4; ++index) {
+        DialogAnswerer answerer;
+        EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, index)) << index;
+        EXPECT_EQ(std::vector<std::string>{"Error: File open error."}, answerer.Seen());
+    }
+    EXPECT_FALSE(FileExists(std::string(g_install.driverDirectory) + "..\\ESCAPED.DLL"));
+
     std::string directory = "C:\\" + std::string(TEXT_BUFFER_SIZE - 6, 'x') + "\\";
     CopyText(g_install.driverDirectory, directory.c_str());
     DialogAnswerer answerer;
-    EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, 0));
+    EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, 4));
     EXPECT_EQ(std::vector<std::string>{"Error: File open error."}, answerer.Seen());
 }
 

@@ -97,6 +97,8 @@ TEST(MediumCheck, EachFlawOfTheInfGivesItsFindingAlone)
         {Replaced(kFiles, kFiles + std::string(",,")), FINDING_WARNING, "empty field"},
         {Replaced(kFiles, "@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.DLL"), FINDING_ERROR,
          "VP_K20x.GPD is not in CopyFiles"},
+        {Replaced(kFiles, kFiles + std::string(",..\\EXTRA.DLL")), FINDING_ERROR,
+         "not a bare file name"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.says);
