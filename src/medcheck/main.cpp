@@ -12,6 +12,7 @@
 #include "medcheck/medium_check.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
+#include "shell/system_libraries.h"
 
 namespace {
 
@@ -27,6 +28,9 @@ void OwnFolder(char *folder)
 
 int main(int argc, char **argv)
 {
+    // Run from a medium's folder as often as not: its DLLs come from the
+    // system folder, like the wizard's.
+    NarrowDllSearch();
     SetModuleInstance(GetModuleHandleA(NULL));
     SetErrorMode(SEM_FAILCRITICALERRORS);
     bool json = false;
