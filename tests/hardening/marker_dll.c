@@ -1,4 +1,4 @@
-/* A planted DLL for the hardening tests, built under the name of a DLL the
+/* A planted DLL for the hardening tests, copied under the name of a DLL the
    program must never take from its own folder. Loaded, it leaves an empty
    file "<its own path>.loaded" beside itself and does nothing else. */
 #include <windows.h>

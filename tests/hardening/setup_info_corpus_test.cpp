@@ -1,171 +1,349 @@
-// Hostile setup-information files against the reader, the medium check and
-// the whole wizard: none may crash, hang or write past a buffer.
+// Hostile setup-information files, mutations of the sample medium's from a
+// fixed seed, against the reader, the medium check and the whole wizard:
+// none may crash, hang or write past a buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <string>
+#include <random>
+#include <sstream>
 #include <vector>
 
 #include "e2e/wizard_driver.h"
-#include "e2e/spooler_state.h"
-#include "hardening/hardening_support.h"
-#include "hardening/setup_info_corpus.h"
+#include "hardening/sample_medium.h"
 #include "medcheck/medium_check.h"
+#include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "shell/platform.h"
-#include "support/processes.h"
-#include "support/test_files.h"
+#include "support/windows_driver.h"
 
 namespace {
 
-const unsigned kSeed = 0x5E7F11E5;
-const int kCorpusSize = 240;
+typedef std::vector<std::string> Lines;
 
-const unsigned char kGuard = 0xA5;
-const LONG kCopyIndexMark = 0x0C0FFEE1;
-const LONG kCancelFlagMark = 0x0C0FFEE2;
+std::mt19937 g_random;
+unsigned Below(size_t n) { return n ? (unsigned)(g_random() % n) : 0; }
 
-std::vector<Mutant> Corpus()
+// Around the reader's 1024-byte buffers and its 2048-byte key list.
+const int kLongLengths[] = {1021, 1022, 1023, 1024, 1025, 1026, 1027,
+                            2046, 2047, 2048, 4096, 70000};
+
+const char kName[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+const char kPrintable[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 _-.,=\"[];@\\";
+const char kModelKey[] = "\"Vantrel";
+
+std::string Text(size_t length, const char *alphabet)
 {
-    return MutateSetupInfo(ReadFileBytes(SampleMediumFolder() + "\\VP_K20x.INF"), kSeed,
-                           kCorpusSize);
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += alphabet[Below(strlen(alphabet))];
+    return text;
 }
 
-// A name buffer between guard bytes, all of it guard bytes to begin with.
-struct GuardedName {
-    unsigned char before[64];
-    char text[TEXT_BUFFER_SIZE];
-    unsigned char after[64];
+// A CopyFiles value of exactly length characters: names that fill the
+// CopyList to the last byte, or ones with '@'s, some empty.
+std::string FileList(size_t length)
+{
+    std::string list;
+    bool marked = Below(2);
+    while (list.size() < length) {
+        if (!list.empty()) list += ',';
+        list += marked ? (Below(10) ? "@" : "") + Text(Below(13), kName)
+                       : Text(1 + Below(12), kName);
+    }
+    return list.substr(0, length);
+}
+
+// A random line that starts with prefix; NULL when there is none.
+std::string *LineOf(Lines &lines, const char *prefix)
+{
+    std::vector<std::string *> found;
+    for (std::string &line : lines)
+        if (line.compare(0, strlen(prefix), prefix) == 0) found.push_back(&line);
+    return found.empty() ? NULL : found[Below(found.size())];
+}
+
+void SetValue(Lines &lines, const char *prefix, const std::string &value)
+{
+    std::string *line = LineOf(lines, prefix);
+    if (line) *line = line->substr(0, line->find('=') + 1) + value;
+}
+
+// A random section: its header and the line after its last.
+std::pair<size_t, size_t> AnySection(const Lines &lines)
+{
+    std::vector<size_t> headers;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (!lines[i].empty() && lines[i][0] == '[') headers.push_back(i);
+    size_t header = headers.empty() ? lines.size() : headers[Below(headers.size())];
+    size_t end = header + 1;
+    while (end < lines.size() && (lines[end].empty() || lines[end][0] != '[')) ++end;
+    return {header, std::min(end, lines.size())};
+}
+
+// count bytes of first .. first + range - 1 put in at random places.
+void Scatter(Lines &lines, unsigned count, int first, int range)
+{
+    for (; count && !lines.empty(); --count) {
+        std::string &line = lines[Below(lines.size())];
+        line.insert(line.begin() + Below(line.size() + 1), (char)(first + Below(range)));
+    }
+}
+
+struct Mutation {
+    const char *name;
+    void (*apply)(Lines &);
 };
+
+// Those that look for keys and sections come first, so that a mix applies
+// them before the bytes are scrambled.
+const Mutation kMutations[] = {
+    {"long line", [](Lines &lines) {
+         size_t length = kLongLengths[Below(12)];
+         std::string forms[] = {Text(length, kPrintable), "[" + Text(length, kName) + "]",
+                                Text(8, kName) + "=" + Text(length, kPrintable)};
+         lines.insert(lines.begin() + Below(lines.size() + 1), forms[Below(3)]);
+     }},
+    {"long key", [](Lines &lines) {
+         std::string key = Text(kLongLengths[Below(12)] - 2, kName);
+         auto models = std::find(lines.begin(), lines.end(), "[VantrelPelzoran]");
+         lines.insert(models == lines.end() ? models : models + 1,
+                      Below(4) ? "\"" + key + "\" = VP_K201,HWID" : key + "=VP_K201");
+     }},
+    {"1023-character value", [](Lines &lines) {
+         size_t length = 1022 + Below(3);
+         switch (Below(5)) {
+         case 0: SetValue(lines, kModelKey, "VP_K201," + Text(length - 8, kName)); break;
+         case 1: SetValue(lines, kModelKey, Text(length - 5, kName) + ",HWID"); break;
+         case 2: SetValue(lines, "CopyFiles", FileList(length)); break;
+         case 3: SetValue(lines, "DataSection", Text(length, kName)); break;
+         default: SetValue(lines, "DefaultDataType", Text(length, kName)); break;
+         }
+     }},
+    {"missing section", [](Lines &lines) {
+         std::pair<size_t, size_t> section = AnySection(lines);
+         lines.erase(lines.begin() + section.first, lines.begin() + section.second);
+     }},
+    // In the same or another letter case, with other values or the same.
+    {"duplicate section", [](Lines &lines) {
+         std::pair<size_t, size_t> section = AnySection(lines);
+         Lines copy(lines.begin() + section.first, lines.begin() + section.second);
+         if (!copy.empty() && Below(2)) CharLowerBuffA(&copy[0][0], (DWORD)copy[0].size());
+         for (std::string &line : copy)
+             if (line.find('=') != std::string::npos && Below(2))
+                 line = line.substr(0, line.find('=') + 1) + Text(Below(40), kPrintable);
+         auto at = Below(2) ? lines.end() : lines.begin() + section.second;
+         lines.insert(at, copy.begin(), copy.end());
+     }},
+    {"unquoted or one-character key", [](Lines &lines) {
+         std::string *line = LineOf(lines, kModelKey);
+         if (!line || line->find('=') == std::string::npos) return;
+         const char *keys[] = {"Vantrel VP-K201", "Vantrel VP-K201\"", "X", "\"", "@", " ", "",
+                               "\"\""};
+         *line = keys[Below(8)] + line->substr(line->find('='));
+     }},
+    // Byte-order marks of the encodings the profile reader may guess, too.
+    {"non-ASCII bytes", [](Lines &lines) {
+         const char *marks[] = {"", "", "", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
+         lines[0].insert(0, marks[Below(6)]);
+         Scatter(lines, 1 + Below(40), 0x80, 0x80);
+     }},
+    {"NULs", [](Lines &lines) { Scatter(lines, 1 + Below(20), 0, 1); }},
+    // A line joined to the next by a CR alone, for some or all of them.
+    {"lone CRs", [](Lines &lines) {
+         bool all = Below(3) == 0;
+         for (size_t i = lines.size() - 1; i > 0; --i)
+             if (all || Below(3) == 0) {
+                 lines[i - 1] += "\r" + lines[i];
+                 lines.erase(lines.begin() + i);
+             }
+         Scatter(lines, Below(10), '\r', 1);
+     }},
+};
+const unsigned kMutationCount = sizeof(kMutations) / sizeof(kMutations[0]);
+
+enum MutantForm { AS_FILE, MISSING, AS_FOLDER };
+
+struct Mutant {
+    std::string name;  // the mutations applied, for messages
+    MutantForm form;
+    std::string bytes;
+};
+
+// The missing file and the folder, one of each single mutation, then mixes
+// of up to three, the same every time.
+std::vector<Mutant> Corpus()
+{
+    Lines base;
+    std::istringstream in(ReadFileBytes(SampleMediumFolder() + "\\VP_K20x.INF"));
+    for (std::string line; std::getline(in, line);)
+        base.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    g_random.seed(0x5E7F11E5);
+    std::vector<Mutant> corpus = {{"#0; missing file", MISSING, ""},
+                                  {"#1; folder in place of the file", AS_FOLDER, ""}};
+    while (corpus.size() < 240) {
+        std::vector<unsigned> chosen = {(unsigned)corpus.size() - 2};
+        if (chosen[0] >= kMutationCount) {
+            chosen.resize(1 + Below(3));
+            for (unsigned &index : chosen) index = Below(kMutationCount);
+        }
+        std::sort(chosen.begin(), chosen.end());
+        Mutant mutant = {"#" + std::to_string(corpus.size()), AS_FILE, ""};
+        Lines lines = base;
+        for (unsigned index : chosen) {
+            kMutations[index].apply(lines);
+            mutant.name += std::string("; ") + kMutations[index].name;
+        }
+        for (const std::string &line : lines) mutant.bytes += line + "\r\n";
+        corpus.push_back(mutant);
+    }
+    return corpus;
+}
+
+// Puts the mutant into folder as its setup-information file.
+void PlaceMutant(const Mutant &mutant, const std::string &folder)
+{
+    std::string path = folder + "\\VP_K20x.INF";
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(path.c_str());
+    if (mutant.form == AS_FILE) WriteFileBytes(path, mutant.bytes);
+    if (mutant.form == AS_FOLDER) CreateDirectoryA(path.c_str(), NULL);
+}
+
+const unsigned char kGuard = 0xA5;
 
 bool AllGuard(const void *bytes, size_t size)
 {
-    for (size_t i = 0; i < size; ++i)
-        if (((const unsigned char *)bytes)[i] != kGuard) return false;
-    return true;
+    const unsigned char *begin = (const unsigned char *)bytes;
+    return std::count(begin, begin + size, kGuard) == (ptrdiff_t)size;
 }
 
-bool Terminated(const char *text, size_t size) { return memchr(text, '\0', size) != NULL; }
-
-// The record as the wizard has it when a model is chosen; every byte the
-// reader is not given is a pattern that a stray write would change.
+// The record as the reader needs it, every other byte a pattern that a stray
+// write would change.
 void PrepareInstall(const std::string &path, const std::string &model)
 {
     memset(&g_install, 0x5A, sizeof(g_install));
     CopyText(g_install.modelName, model.c_str());
-    CopyText(g_install.portName, "COM1:");
     CopyText(g_install.setupInfoPath, path.c_str());
-    g_install.copyIndex = kCopyIndexMark;
-    g_install.cancelFlag = kCancelFlagMark;
     g_install.platformRow = 3;
-    g_install.driverVersion = 3;
     g_install.environment = SpoolerEnvironment();
 }
 
-// What Read install data wrote is whole, and nothing else has moved.
-void ExpectInstallDataSound(const std::string &path, const std::string &model,
-                            const std::string &driverDirectory)
-{
-    EXPECT_EQ(model, g_install.modelName);
-    EXPECT_STREQ("COM1:", g_install.portName);
-    EXPECT_EQ(path, g_install.setupInfoPath);
-    EXPECT_EQ(kCopyIndexMark, g_install.copyIndex);
-    EXPECT_EQ(kCancelFlagMark, g_install.cancelFlag);
-    EXPECT_EQ(3, g_install.platformRow);
-    EXPECT_EQ(3, g_install.driverVersion);
-    EXPECT_EQ(SpoolerEnvironment(), g_install.environment);
-
-    const char *list = g_install.copyList;
-    size_t at = 0;
-    LONG names = 0;
-    while (at < TEXT_BUFFER_SIZE && list[at]) {
-        const char *end = (const char *)memchr(list + at, '\0', TEXT_BUFFER_SIZE - at);
-        ASSERT_TRUE(end) << "a CopyList name runs past the list";
-        EXPECT_EQ(NULL, memchr(list + at, ',', end - (list + at)));
-        at = end - list + 1;
-        ++names;
-    }
-    EXPECT_LT(at, (size_t)TEXT_BUFFER_SIZE) << "the CopyList's closing empty name is missing";
-    EXPECT_EQ(names, g_install.fileCount);
-    EXPECT_EQ(driverDirectory, g_install.driverDirectory);
-    EXPECT_TRUE(Terminated(g_install.defaultDataType, TEXT_BUFFER_SIZE));
-}
-
-// Every name the reader hands out, and names around the buffers' size.
-void ReadAsTheWizardDoes(const std::string &path, const std::string &driverDirectory)
+// Every name the reader hands out, each into a buffer between guard bytes;
+// then each of those and names around the buffers' size chosen: Read install
+// data changes its own fields alone and leaves them whole.
+void ReadAsTheWizardDoes(const std::string &path)
 {
     PrepareInstall(path, "");
     WORD count = ModelCount();
-    EXPECT_LE(count, TEXT_BUFFER_SIZE / 2);
     std::vector<std::string> names = {"", std::string(1021, 'M'), std::string(1022, 'M'),
                                       std::string(1023, 'M')};
     for (WORD index = 0; index <= count; ++index) {
-        GuardedName name;
+        struct {
+            unsigned char before[64];
+            char text[TEXT_BUFFER_SIZE];
+            unsigned char after[64];
+        } name;
         memset(&name, kGuard, sizeof(name));
         ModelNameAt(index, name.text);
-        ASSERT_TRUE(AllGuard(name.before, sizeof(name.before))) << "index " << index;
-        ASSERT_TRUE(AllGuard(name.after, sizeof(name.after))) << "index " << index;
-        if (Terminated(name.text, sizeof(name.text)))
+        ASSERT_TRUE(AllGuard(name.before, 64) && AllGuard(name.after, 64)) << "index " << index;
+        if (memchr(name.text, 0, TEXT_BUFFER_SIZE))
             names.push_back(name.text);
         else
-            ASSERT_TRUE(AllGuard(name.text, sizeof(name.text))) << "index " << index;
+            ASSERT_TRUE(AllGuard(name.text, TEXT_BUFFER_SIZE)) << "index " << index;
     }
     for (const std::string &model : names) {
         PrepareInstall(path, model);
+        InstallSelection before;
+        memcpy(&before, &g_install, sizeof(before));
         EXPECT_TRUE(ReadInstallData());
-        ExpectInstallDataSound(path, model, driverDirectory);
-        const char *hardwareId = ModelHardwareId(model.c_str());
-        if (hardwareId) {
-            EXPECT_TRUE(Terminated(hardwareId, TEXT_BUFFER_SIZE));
+        memcpy(before.copyList, g_install.copyList, TEXT_BUFFER_SIZE);
+        memcpy(before.driverDirectory, g_install.driverDirectory, TEXT_BUFFER_SIZE);
+        memcpy(before.defaultDataType, g_install.defaultDataType, TEXT_BUFFER_SIZE);
+        before.fileCount = g_install.fileCount;
+        EXPECT_EQ(0, memcmp(&before, &g_install, sizeof(before))) << "another field changed";
+        const char *list = g_install.copyList, *end = list + TEXT_BUFFER_SIZE;
+        LONG names = 0;
+        for (; list < end && *list; ++names) {
+            const char *name = list;
+            list = std::find(list, end, '\0') + 1;
+            EXPECT_EQ(list - 1, std::find(name, list - 1, ',')) << "a comma in a CopyList name";
         }
-        if (testing::Test::HasFatalFailure()) return;
+        EXPECT_LT(list, end) << "the CopyList runs past its buffer";
+        EXPECT_EQ(names, g_install.fileCount);
+        EXPECT_TRUE(memchr(g_install.defaultDataType, 0, TEXT_BUFFER_SIZE));
+        const char *hardwareId = ModelHardwareId(model.c_str());
+        EXPECT_TRUE(!hardwareId || memchr(hardwareId, 0, TEXT_BUFFER_SIZE));
     }
 }
 
 TEST(SetupInfoCorpusTest, ReaderAndMediumCheckStayWithinTheirBuffers)
 {
     std::vector<Mutant> corpus = Corpus();
-    ASSERT_GE(corpus.size(), 200u);
     std::string root = MakeTempFolder("corpus");
-    std::string driverDirectory = DriverDirectory() + "\\";
-    for (size_t i = 0; i < corpus.size(); ++i) {
-        const Mutant &mutant = corpus[i];
-        SCOPED_TRACE(mutant.name);
-        // A folder each: the profile reader keeps files it has read and
-        // could mistake a rewritten one for the file it holds.
+    for (size_t i = 0; i < corpus.size() && !HasFatalFailure(); ++i) {
+        SCOPED_TRACE(corpus[i].name);
+        // A folder each: the profile reader keeps files it has read and could
+        // mistake a rewritten one for the file it holds.
         std::string folder = root + "\\" + std::to_string(i);
         CreateDirectoryA(folder.c_str(), NULL);
-        PlaceMutant(mutant, folder);
-        ReadAsTheWizardDoes(folder + "\\VP_K20x.INF", driverDirectory);
-        if (HasFatalFailure()) return;
+        PlaceMutant(corpus[i], folder);
+        ReadAsTheWizardDoes(folder + "\\VP_K20x.INF");
         MediumCheckResult result = CheckMedium(folder.c_str());
-        if (mutant.form == MUTANT_FILE)
+        if (corpus[i].form == AS_FILE)
             EXPECT_TRUE(result == MEDIUM_OK || result == MEDIUM_HAS_ERRORS) << result;
         else
             EXPECT_EQ(MEDIUM_UNREADABLE, result);
     }
 }
 
-// Mutants that leave models to choose, each through a whole run of the
-// wizard from a medium with every driver file. With this seed they are: a
-// model key of 1023 characters, NULs, non-ASCII bytes in a model's name and
-// files, lone CRs with unquoted keys, and a CopyFiles value of 232 names.
+// Works the wizard as a patient user until it ends: Next on every page
+// (Cancel on a model page that lists nothing), Yes or OK in every message and
+// on the finish page, Cancel where a message offers nothing else. Whether the
+// finish page came.
+bool WorkToTheEnd(const Wizard &wizard)
+{
+    bool finish = false;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(wizard.process.hProcess, 50) == WAIT_TIMEOUT &&
+           GetTickCount() - start < 60000) {
+        for (HWND window : ProcessWindows(wizard.process.dwProcessId)) {
+            if (WindowClass(window) != "#32770" || !IsWindowEnabled(window)) continue;
+            HWND models = GetDlgItem(window, IDC_MODEL_LIST);
+            int button = models && ListRows(models).empty() ? IDCANCEL
+                       : GetDlgItem(window, IDC_NEXT)      ? IDC_NEXT
+                       : GetDlgItem(window, IDYES)         ? IDYES
+                       : GetDlgItem(window, IDOK)          ? IDOK
+                       : GetDlgItem(window, IDC_MSG_TEXT)  ? IDCANCEL
+                                                           : 0;
+            if (!button) continue;
+            finish |= GetDlgItem(window, IDC_EXIT_MESSAGE) != NULL;
+            PressButton(window, button);
+            // Taken once the window has gone or a message of its own holds it.
+            DWORD pressed = GetTickCount();
+            while (IsWindow(window) && IsWindowEnabled(window) && GetTickCount() - pressed < 10000)
+                Sleep(20);
+            break;
+        }
+    }
+    return finish;
+}
+
+// Every 30th mutant through a whole run of the wizard, from a medium with
+// every driver file. With this seed four of them install and four leave no
+// model to choose.
 TEST(SetupInfoCorpusTest, WizardEndsAtTheFinishPageOnHostileFiles)
 {
     std::vector<Mutant> corpus = Corpus();
     std::string medium = CopyOfSampleMedium("hostile");
-    for (size_t index : {3, 11, 15, 20, 35}) {
-        const Mutant &mutant = corpus[index];
-        SCOPED_TRACE(mutant.name);
-        PlaceMutant(mutant, medium);
+    for (size_t i = 0; i < corpus.size(); i += 30) {
+        SCOPED_TRACE(corpus[i].name);
+        PlaceMutant(corpus[i], medium);
         Wizard wizard = {};
         ASSERT_TRUE(StartWizard(&wizard, medium));
-        WizardOutcome outcome = WorkWizardToItsEnd(&wizard, 60000);
-        std::string messages;
-        for (const std::string &message : outcome.messages) messages += "\n  " + message;
-        EXPECT_TRUE(outcome.finishShown) << messages;
-        EXPECT_EQ(0u, outcome.exitCode) << messages;
+        EXPECT_TRUE(WorkToTheEnd(wizard));
+        EXPECT_EQ(0u, WaitForWizardExit(&wizard, 5000));
     }
 }
 
