@@ -4,7 +4,9 @@
 // functions; user input is posted to the page as a person's would arrive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <mutex>
 
 #include "copy/copy_harness.h"
 #include "copy/copy_page.h"
@@ -32,12 +34,28 @@ int g_copies;
 std::function<void(int)> g_beforeCopy;           // given the 1-based copy number
 std::function<LONG(int, LONG)> g_copyResult;     // may replace the real result
 bool g_cancelAfterFull;                          // Cancel 300 ms after 100 %
+bool g_answerWhenIdle;                           // answer only once the empty bar is drawn
 
 void Note(const std::string &event)
 {
     std::lock_guard<std::mutex> hold(g_logLock);
     g_log.push_back(event);
     g_logTimes.push_back(GetTickCount());
+}
+
+bool Noted(const std::string &event)
+{
+    std::lock_guard<std::mutex> hold(g_logLock);
+    return std::find(g_log.begin(), g_log.end(), event) != g_log.end();
+}
+
+// A box answered before its loop first finds the queue empty never goes
+// idle, so under load the answer waits for the paint that idling causes.
+void NoteAndWaitForEmptyBar(const std::string &event)
+{
+    Note(event);
+    if (!g_answerWhenIdle) return;
+    for (int waited = 0; waited < 5000 && !Noted("bar 0 %"); waited += 10) Sleep(10);
 }
 
 HWND Page() { return FindWindowA("#32770", "Copying Files..."); }
@@ -92,6 +110,7 @@ protected:
         g_beforeCopy = nullptr;
         g_copyResult = nullptr;
         g_cancelAfterFull = false;
+        g_answerWhenIdle = false;
     }
 
     // Runs the page over these files; those named LOST... are not on the medium.
@@ -106,7 +125,7 @@ protected:
         g_logTimes.clear();
         g_lastBarIndex = -1;
         g_copies = 0;
-        DialogAnswerer answerer(answer, [](const std::string &note) { Note(note); });
+        DialogAnswerer answerer(answer, NoteAndWaitForEmptyBar);
         start = GetTickCount();
         INT_PTR result = RunCopyPage(owner);
         Note("end");
@@ -217,8 +236,10 @@ TEST_F(CopyPageTest, EnterAsksBeforeTheFirstCopyButNotDuringARun)
 {
     g_initHook = SetWindowsHookExA(WH_CALLWNDPROCRET, PressEnterOnOpening, NULL,
                                    GetCurrentThreadId());
+    g_answerWhenIdle = true;
     INT_PTR result = RunPage({"A", "B"}, IDNO);
     UnhookWindowsHookEx(g_initHook);
+    g_answerWhenIdle = false;
     EXPECT_EQ(1, result);
     auto zero = std::find(g_log.begin(), g_log.end(), "bar 0 %");
     ASSERT_TRUE(zero != g_log.end());
