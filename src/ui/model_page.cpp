@@ -65,31 +65,6 @@ void OnNext(HWND dialog)
     EndDialog(dialog, IDC_NEXT);
 }
 
-void OnCommand(HWND dialog, WPARAM wParam)
-{
-    // The whole wParam is compared on purpose: only a button's own command
-    // counts, so no notification of the list (a double click) presses Next.
-    switch (wParam) {
-    case IDCANCEL:
-        CancelPageOnConfirm(dialog);
-        break;
-    case IDC_BACK:
-        EndDialog(dialog, IDC_BACK);
-        break;
-    case IDC_NEXT:
-        OnNext(dialog);
-        break;
-    }
-}
-
-void OnDrawItem(const DRAWITEMSTRUCT *draw)
-{
-    if (draw->CtlID == IDC_MODEL_LIST)
-        DrawRow(draw, ChooseModelIcon);
-    else
-        DrawFramePicture(draw);
-}
-
 INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -100,10 +75,10 @@ INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         MeasureRow((MEASUREITEMSTRUCT *)lParam);
         break;
     case WM_DRAWITEM:
-        OnDrawItem((const DRAWITEMSTRUCT *)lParam);
+        DrawListPageItem((const DRAWITEMSTRUCT *)lParam, IDC_MODEL_LIST, ChooseModelIcon);
         break;
     case WM_COMMAND:
-        OnCommand(dialog, wParam);
+        OnListPageCommand(dialog, wParam, OnNext);
         break;
     }
     return 0;

@@ -4,7 +4,6 @@
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "ui/dialog_kit.h"
-#include "ui/owner_draw.h"
 
 void CancelPageOnConfirm(HWND dialog)
 {
@@ -14,6 +13,31 @@ void CancelPageOnConfirm(HWND dialog)
 void DrawFramePicture(const DRAWITEMSTRUCT *draw)
 {
     if (draw->CtlID == IDC_LOGO) DrawPictureButton(draw);
+}
+
+void OnListPageCommand(HWND dialog, WPARAM wParam, void (*onNext)(HWND dialog))
+{
+    // The whole wParam is compared on purpose: only a button's own command
+    // counts, so no notification of the list (a double click) presses Next.
+    switch (wParam) {
+    case IDCANCEL:
+        CancelPageOnConfirm(dialog);
+        break;
+    case IDC_BACK:
+        EndDialog(dialog, IDC_BACK);
+        break;
+    case IDC_NEXT:
+        onNext(dialog);
+        break;
+    }
+}
+
+void DrawListPageItem(const DRAWITEMSTRUCT *draw, int listId, ChooseIcon chooseIcon)
+{
+    if ((int)draw->CtlID == listId)
+        DrawRow(draw, chooseIcon);
+    else
+        DrawFramePicture(draw);
 }
 
 BOOL SelectedRowText(HWND dialog, int listId, char *text)

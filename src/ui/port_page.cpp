@@ -64,31 +64,6 @@ void OnNext(HWND dialog)
     EndDialog(dialog, IDC_NEXT);
 }
 
-void OnCommand(HWND dialog, WPARAM wParam)
-{
-    // The whole wParam is compared on purpose: only a button's own command
-    // counts, so no notification of the list (a double click) presses Next.
-    switch (wParam) {
-    case IDCANCEL:
-        CancelPageOnConfirm(dialog);
-        break;
-    case IDC_BACK:
-        EndDialog(dialog, IDC_BACK);
-        break;
-    case IDC_NEXT:
-        OnNext(dialog);
-        break;
-    }
-}
-
-void OnDrawItem(const DRAWITEMSTRUCT *draw)
-{
-    if (draw->CtlID == IDC_PORT_LIST)
-        DrawRow(draw, ChoosePortIcon);
-    else
-        DrawFramePicture(draw);
-}
-
 INT_PTR CALLBACK PortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -99,10 +74,10 @@ INT_PTR CALLBACK PortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         MeasureRow((MEASUREITEMSTRUCT *)lParam);
         break;
     case WM_DRAWITEM:
-        OnDrawItem((const DRAWITEMSTRUCT *)lParam);
+        DrawListPageItem((const DRAWITEMSTRUCT *)lParam, IDC_PORT_LIST, ChoosePortIcon);
         break;
     case WM_COMMAND:
-        OnCommand(dialog, wParam);
+        OnListPageCommand(dialog, wParam, OnNext);
         break;
     }
     return 0;
