@@ -12,13 +12,12 @@ namespace {
 
 const char kPageCaption[] = "Vantrel Printer Driver Install Wizard";
 
-struct WindowSignature {
+// Caption, a control the window must have and that control's text (NULL: any).
+const struct WindowSignature {
     const char *caption;
-    int controlId;            // a control the window must have
-    const char *controlText;  // NULL: any
-};
-
-const WindowSignature kSignatures[] = {
+    int controlId;
+    const char *controlText;
+} kSignatures[] = {
     {"", IDC_STATUS_TEXT, "Reading setup information..."},
     {kPageCaption, IDC_WELCOME_TEXT, NULL},
     {kPageCaption, IDC_MODEL_LIST, NULL},
@@ -42,12 +41,6 @@ bool Matches(HWND window, const WindowSignature &signature)
     HWND control = GetDlgItem(window, signature.controlId);
     return WindowClass(window) == "#32770" && KeptText(window) == signature.caption && control &&
            (!signature.controlText || KeptText(control) == signature.controlText);
-}
-
-HWND FocusOf(const Wizard &wizard)
-{
-    GUITHREADINFO info = {sizeof(info)};
-    return GetGUIThreadInfo(wizard.process.dwThreadId, &info) ? info.hwndFocus : NULL;
 }
 
 }  // namespace
@@ -116,7 +109,9 @@ bool IsControlChecked(HWND dialog, int controlId)
 // The page's modal loop takes the key through its dialog keyboard handling.
 void PressKey(const Wizard &wizard, WORD virtualKey)
 {
-    HWND focus = FocusOf(wizard);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    HWND focus = GetGUIThreadInfo(wizard.process.dwThreadId, &info) ? info.hwndFocus : NULL;
     LPARAM scanCode = MapVirtualKeyA(virtualKey, 0) << 16;
     PostMessageA(focus, WM_KEYDOWN, virtualKey, 1 | scanCode);
     PostMessageA(focus, WM_KEYUP, virtualKey, 1 | scanCode | 0xC0000000u);

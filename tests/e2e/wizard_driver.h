@@ -37,18 +37,15 @@ HWND WaitForWizardWindow(const Wizard &wizard, WizardWindow which, DWORD timeout
 HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow next,
                    DWORD timeoutMs);
 
-// A message dialog of the program (its own or the platform's) by caption,
-// and its text.
+// A message dialog of the program (its own or the platform's), and its text.
 HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
 std::string MessageDialogText(HWND dialog);
 
 bool IsControlVisible(HWND dialog, int controlId);
 bool IsControlChecked(HWND dialog, int controlId);
-
-// A key posted to the control with the focus, as the system queues it.
+// Input as a person gives it: a key to the control with the focus, a click
+// or a double click on a list's row.
 void PressKey(const Wizard &wizard, WORD virtualKey);
-// The mouse messages a list receives for a click or a double click on a
-// row.
 void ClickListRow(HWND list, int row, bool twice);
 
 // Whether any process of that executable name is running in this prefix.

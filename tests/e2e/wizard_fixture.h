@@ -21,7 +21,8 @@ inline std::string CopyOfSampleMedium(const char *tag)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((medium + "\\*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        CopyFileA((medium + "\\" + found.cFileName).c_str(), (folder + "\\" + found.cFileName).c_str(), FALSE);
+        CopyFileA((medium + "\\" + found.cFileName).c_str(), (folder + "\\" + found.cFileName).c_str(),
+                  FALSE);
     FindClose(search);
     return folder;
 }
@@ -61,10 +62,7 @@ protected:
     // Cancel (the button, or else Esc), confirmed with Yes in the question.
     HWND CancelConfirmed(HWND page, bool byKey = false)
     {
-        if (byKey)
-            PressKey(wizard_, VK_ESCAPE);
-        else
-            PressButton(page, IDCANCEL);
+        byKey ? PressKey(wizard_, VK_ESCAPE) : PressButton(page, IDCANCEL);
         HWND question = AwaitMessage("Question");
         if (!question) return NULL;
         PressButton(question, IDYES);
@@ -84,10 +82,7 @@ protected:
     void ExpectCleanExit(HWND finish, WORD key = 0)
     {
         ASSERT_TRUE(finish);
-        if (key)
-            PressKey(wizard_, key);
-        else
-            PressButton(finish, IDOK);
+        key ? PressKey(wizard_, key) : PressButton(finish, IDOK);
         EXPECT_EQ(0u, WaitForWizardExit(&wizard_, 30000));
         EXPECT_FALSE(ProcessRunning("setup.exe"));
     }

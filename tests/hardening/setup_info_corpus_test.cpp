@@ -46,15 +46,13 @@ std::string *LineOf(Lines &lines, const char *prefix)
 }
 
 // A random section: its header and the line after its last.
-std::pair<size_t, size_t> AnySection(const Lines &lines)
+std::pair<size_t, size_t> AnySection(Lines &lines)
 {
-    std::vector<size_t> headers;
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (!lines[i].empty() && lines[i][0] == '[') headers.push_back(i);
-    if (headers.empty()) return {0, 0};
-    size_t header = headers[Below(headers.size())], end = header + 1;
+    std::string *header = LineOf(lines, "[");
+    if (!header) return {0, 0};
+    size_t end = header - &lines[0] + 1;
     while (end < lines.size() && (lines[end].empty() || lines[end][0] != '[')) ++end;
-    return {header, end};
+    return {header - &lines[0], end};
 }
 
 // count bytes of first .. first + range - 1 put in at random places.
@@ -74,15 +72,14 @@ const struct {
 } kMutations[] = {
     {"long line", [](Lines &lines) {
          size_t length = kLongLengths[Below(12)];
-         std::string forms[] = {Text(length, kPrintable), "[" + Text(length, kName) + "]", Text(8, kName) + "=" + Text(length, kPrintable)};
-         lines.insert(lines.begin() + Below(lines.size() + 1), forms[Below(3)]);
-     }},
+         std::string forms[] = {Text(length, kPrintable), "[" + Text(length, kName) + "]",
+                                Text(8, kName) + "=" + Text(length, kPrintable)};
+         lines.insert(lines.begin() + Below(lines.size() + 1), forms[Below(3)]); }},
     {"long key", [](Lines &lines) {
          std::string key = Text(kLongLengths[Below(12)] - 2, kName);
          auto models = std::find(lines.begin(), lines.end(), "[VantrelPelzoran]");
          lines.insert(models == lines.end() ? models : models + 1,
-                      Below(4) ? "\"" + key + "\" = VP_K201,HWID" : key + "=VP_K201");
-     }},
+                      Below(4) ? "\"" + key + "\" = VP_K201,HWID" : key + "=VP_K201"); }},
     // A model's hardware id or install section, or a value of that section.
     {"1023-character value", [](Lines &lines) {
          const char *keys[] = {kModelKey, kModelKey, "CopyFiles", "DataSection", "DefaultDataType"};
@@ -91,12 +88,10 @@ const struct {
          if (which == 0) value.replace(0, 8, "VP_K201,");
          if (which == 1) value.replace(length - 5, 5, ",HWID");
          if (std::string *line = LineOf(lines, keys[which]))
-             *line = line->substr(0, line->find('=') + 1) + value;
-     }},
+             *line = line->substr(0, line->find('=') + 1) + value; }},
     {"missing section", [](Lines &lines) {
          std::pair<size_t, size_t> section = AnySection(lines);
-         lines.erase(lines.begin() + section.first, lines.begin() + section.second);
-     }},
+         lines.erase(lines.begin() + section.first, lines.begin() + section.second); }},
     // In the same or another letter case, with other values or the same.
     {"duplicate section", [](Lines &lines) {
          std::pair<size_t, size_t> section = AnySection(lines);
@@ -105,20 +100,17 @@ const struct {
          for (std::string &line : copy)
              if (line.find('=') != std::string::npos && Below(2))
                  line = line.substr(0, line.find('=') + 1) + Text(Below(40), kPrintable);
-         lines.insert(Below(2) ? lines.end() : lines.begin() + section.second, copy.begin(), copy.end());
-     }},
+         lines.insert(Below(2) ? lines.end() : lines.begin() + section.second, copy.begin(), copy.end()); }},
     {"unquoted or one-character key", [](Lines &lines) {
          std::string *line = LineOf(lines, kModelKey);
          const char *keys[] = {"Vantrel VP-K201", "Vantrel VP-K201\"", "X", "\"", "@", " ", "", "\"\""};
          if (line && line->find('=') != std::string::npos)
-             *line = keys[Below(8)] + line->substr(line->find('='));
-     }},
+             *line = keys[Below(8)] + line->substr(line->find('=')); }},
     // Byte-order marks of the encodings the profile reader may guess, too.
     {"non-ASCII bytes", [](Lines &lines) {
          const char *marks[] = {"", "", "", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
          lines[0].insert(0, marks[Below(6)]);
-         Scatter(lines, 1 + Below(40), 0x80, 0x80);
-     }},
+         Scatter(lines, 1 + Below(40), 0x80, 0x80); }},
     {"NULs", [](Lines &lines) { Scatter(lines, 1 + Below(20), 0, 1); }},
     // A line joined to the next by a CR alone, for some or all of them.
     {"lone CRs", [](Lines &lines) {
@@ -128,8 +120,7 @@ const struct {
                  lines[i - 1] += "\r" + lines[i];
                  lines.erase(lines.begin() + i);
              }
-         Scatter(lines, Below(10), '\r', 1);
-     }},
+         Scatter(lines, Below(10), '\r', 1); }},
 };
 const unsigned kMutationCount = sizeof(kMutations) / sizeof(kMutations[0]);
 
@@ -148,7 +139,8 @@ std::vector<Mutant> Corpus()
     for (std::string line; std::getline(in, line);)
         base.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
     g_random.seed(0x5E7F11E5);
-    std::vector<Mutant> corpus = {{"#0; missing file", "", MISSING}, {"#1; folder in place of the file", "", AS_FOLDER}};
+    std::vector<Mutant> corpus = {{"#0; missing file", "", MISSING},
+                                  {"#1; folder in place of the file", "", AS_FOLDER}};
     while (corpus.size() < 240) {
         std::vector<unsigned> chosen = {(unsigned)corpus.size() - 2};
         if (chosen[0] >= kMutationCount) {
@@ -158,7 +150,8 @@ std::vector<Mutant> Corpus()
         std::sort(chosen.begin(), chosen.end());
         Mutant mutant = {"#" + std::to_string(corpus.size()), "", AS_FILE};
         Lines lines = base;
-        for (unsigned index : chosen) kMutations[index].apply(lines), mutant.name += std::string("; ") + kMutations[index].name;
+        for (unsigned index : chosen)
+            kMutations[index].apply(lines), mutant.name += std::string("; ") + kMutations[index].name;
         for (const std::string &line : lines) mutant.bytes += line + "\r\n";
         corpus.push_back(mutant);
     }
@@ -193,7 +186,8 @@ void PrepareInstall(const std::string &path, const std::string &model)
 void ReadAsTheWizardDoes(const std::string &path)
 {
     PrepareInstall(path, "");
-    std::vector<std::string> names = {"", std::string(1021, 'M'), std::string(1022, 'M'), std::string(1023, 'M')};
+    std::vector<std::string> names = {"", std::string(1021, 'M'), std::string(1022, 'M'),
+                                      std::string(1023, 'M')};
     for (WORD index = 0, count = ModelCount(); index <= count; ++index) {
         unsigned char guarded[64 + TEXT_BUFFER_SIZE + 64];
         char *text = (char *)guarded + 64;
@@ -202,7 +196,7 @@ void ReadAsTheWizardDoes(const std::string &path)
         bool untouched = std::count(guarded, guarded + sizeof(guarded), kGuard) == (int)sizeof(guarded);
         ASSERT_TRUE(untouched || memchr(text, 0, TEXT_BUFFER_SIZE)) << "index " << index;
         ASSERT_EQ(128, std::count(guarded, guarded + 64, kGuard) +
-                           std::count(text + TEXT_BUFFER_SIZE, text + TEXT_BUFFER_SIZE + 64, kGuard))
+                           std::count(guarded + 64 + TEXT_BUFFER_SIZE, std::end(guarded), kGuard))
             << "index " << index;
         if (!untouched) names.push_back(text);
     }
@@ -211,7 +205,8 @@ void ReadAsTheWizardDoes(const std::string &path)
         InstallSelection before;
         memcpy(&before, &g_install, sizeof(before));
         EXPECT_TRUE(ReadInstallData());
-        for (auto field : {&InstallSelection::copyList, &InstallSelection::driverDirectory, &InstallSelection::defaultDataType})
+        for (auto field : {&InstallSelection::copyList, &InstallSelection::driverDirectory,
+                           &InstallSelection::defaultDataType})
             memcpy(before.*field, g_install.*field, TEXT_BUFFER_SIZE);
         before.fileCount = g_install.fileCount;
         EXPECT_EQ(0, memcmp(&before, &g_install, sizeof(before))) << "another field changed";
