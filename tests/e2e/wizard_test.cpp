@@ -37,6 +37,7 @@ void ExpectStays(const Wizard &wizard, HWND page, WizardWindow notNext)
 // A visible window's lifetime, from now until it is gone.
 void ExpectShownFor(HWND window, DWORD atLeastMs, DWORD lessThanMs)
 {
+    ASSERT_TRUE(window);
     DWORD start = GetTickCount();
     WaitForWindowGone(window, 30000);
     DWORD shownMs = GetTickCount() - start;
@@ -90,9 +91,7 @@ protected:
 TEST_F(E2eTest, InstallsTheChosenModelAndMakesItTheDefault)
 {
     ASSERT_TRUE(StartWizard(&wizard_, SampleMediumFolder()));
-    HWND reading = Await(WINDOW_READING);
-    ASSERT_TRUE(reading);
-    ExpectShownFor(reading, 850, 5000);
+    ExpectShownFor(Await(WINDOW_READING), 850, 5000);
 
     HWND model = Press(Await(WINDOW_WELCOME), IDC_NEXT, WINDOW_MODEL);
     ASSERT_TRUE(model);
@@ -105,9 +104,7 @@ TEST_F(E2eTest, InstallsTheChosenModelAndMakesItTheDefault)
     EXPECT_EQ("COM1:", SelectedRow(port, IDC_PORT_LIST));
 
     ASSERT_TRUE(Press(port, IDC_NEXT, WINDOW_COPY));
-    HWND writing = Await(WINDOW_WRITING);
-    ASSERT_TRUE(writing);
-    ExpectShownFor(writing, 3800, 15000);
+    ExpectShownFor(Await(WINDOW_WRITING), 3800, 15000);
 
     HWND finish = Await(WINDOW_FINISH);
     ASSERT_TRUE(finish);
