@@ -1,18 +1,21 @@
-// Driver and printer registration and the removal of a previous
-// installation, against Wine's real spooler. Wine keeps no driver date,
-// hardware id, provider or URL, so the record is also checked as it is
-// handed to AddPrinterDriverA, captured at the test program's import table.
+// Driver and printer registration, the removal of a previous installation
+// and the default printer, against Wine's real spooler and profile. Wine
+// keeps no driver date, hardware id, provider or URL, so the driver record
+// is also checked as it is handed to AddPrinterDriverA, captured at the
+// test program's import table.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <winspool.h>
 
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "install_fixture.h"
+#include "e2e/spooler_state.h"
+#include "setupinfo/install_selection.h"
+#include "setupinfo/setup_info.h"
+#include "spooler/default_printer.h"
 #include "spooler/registration.h"
+#include "support/import_patch.h"
 #include "support/test_files.h"
 #include "support/windows_driver.h"
 
@@ -21,8 +24,28 @@ namespace {
 typedef std::vector<std::string> Texts;
 const char kModel[] = "Test K201";
 
+// Setup information of the test's own in a new current directory, and
+// g_install filled as the pages would. Returns the path of VP_K20x.DLL there.
+std::string PrepareInstall(const char *model, const char *port)
+{
+    std::string folder = MakeTempFolder("spooler");
+    WriteFileBytes(folder + "\\VP_K20x.INF",
+                   "[VantrelPelzoran]\r\n\"Test K201\" = K201,TESTHWID-K201\r\n[K201]\r\n"
+                   "CopyFiles=@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.GPD,@VP_K20x.DLL\r\n"
+                   "DataSection=DATA\r\n[DATA]\r\nDefaultDataType=NT EMF 1.008\r\n");
+    SetCurrentDirectoryA(folder.c_str());
+    CopyText(g_install.setupInfoPath, (folder + "\\VP_K20x.INF").c_str());
+    g_install.driverVersion = 3;
+    g_install.environment = "Windows NT x86";
+    CopyText(g_install.modelName, model);
+    CopyText(g_install.portName, port);
+    ReadInstallData();
+    return folder + "\\VP_K20x.DLL";
+}
+
 std::string Text(const char *text) { return text ? text : "(none)"; }
 
+// Wine gives back full paths where the program hands over file names.
 std::string FileName(const char *path)
 {
     std::string text = Text(path);
@@ -37,23 +60,18 @@ std::string List(const char *list)
     return joined;
 }
 
-// The level-6 record's texts, in table order; paths cut to file names, as
-// Wine gives back full paths.
+// The texts of a level-6 record: those Wine keeps, then the three it drops.
 Texts DriverTexts(const DRIVER_INFO_6A *d)
 {
     return {Text(d->pName), Text(d->pEnvironment), FileName(d->pDriverPath),
             FileName(d->pDataFile), FileName(d->pConfigFile), FileName(d->pHelpFile),
-            List(d->pDependentFiles),
-            Text(d->pMonitorName), Text(d->pDefaultDataType), List(d->pszzPreviousNames),
-            Text(d->pszMfgName), Text(d->pszOEMUrl), Text(d->pszHardwareID),
-            Text(d->pszProvider)};
+            List(d->pDependentFiles), Text(d->pDefaultDataType), List(d->pszzPreviousNames),
+            Text(d->pszOEMUrl), Text(d->pszHardwareID), Text(d->pszProvider)};
 }
 
 struct DriverCall {
-    DWORD version;
     Texts texts;
     FILETIME date;
-    DWORDLONG driverVersion;
     DWORD error;
 };
 std::vector<DriverCall> g_driverCalls;
@@ -61,134 +79,101 @@ decltype(&AddPrinterDriverA) g_realAddDriver;
 
 BOOL WINAPI CaptureAddDriver(LPSTR server, DWORD level, LPBYTE record)
 {
-    // Drivers of other programs come from the test itself, at level 3.
-    if (level != 6) return g_realAddDriver(server, level, record);
-    const DRIVER_INFO_6A *d = (const DRIVER_INFO_6A *)record;
-    DriverCall call = {d->cVersion, DriverTexts(d), d->ftDriverDate, d->dwlDriverVersion, 0};
     BOOL added = g_realAddDriver(server, level, record);
-    call.error = GetLastError();
-    g_driverCalls.push_back(call);
+    DWORD error = GetLastError();
+    // Drivers of other programs come from the test itself, at level 3.
+    const DRIVER_INFO_6A *d = (const DRIVER_INFO_6A *)record;
+    if (level == 6) g_driverCalls.push_back({DriverTexts(d), d->ftDriverDate, error});
     return added;
 }
 
-UINT g_boxStyle;
-decltype(&MessageBoxA) g_realMessageBox;
-int WINAPI CaptureMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+int g_printersAdded;
+HANDLE WINAPI CountAddPrinter(LPSTR, DWORD, LPBYTE)
 {
-    g_boxStyle = style;
-    return g_realMessageBox(owner, text, caption, style);
+    ++g_printersAdded;
+    return NULL;
 }
 
 BOOL WINAPI RefuseDeletePrinter(HANDLE) { return FALSE; }
 
-class RegistrationTest : public testing::Test {
+class SpoolerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(handles.Active() && addDriver.original && messageBox.original);
         g_realAddDriver = (decltype(g_realAddDriver))addDriver.original;
-        g_realMessageBox = (decltype(g_realMessageBox))messageBox.original;
+        ASSERT_TRUE(g_realAddDriver != NULL);
         g_driverCalls.clear();
-        g_boxStyle = 0xFFFF;
     }
-
     void TearDown() override
     {
-        EXPECT_EQ(0, handles.StillOpen());
-        for (const char *name : {kModel, "Test K209", "Someone Else's", "Other Driver"})
+        for (const char *name : {kModel, "P", "Someone Else's", "Other Driver"})
             DeletePrinterAndDriverNamed(name);
     }
-
-    PrinterHandleWatch handles;
     ImportReplacement addDriver{"winspool.drv", "AddPrinterDriverA", (void *)CaptureAddDriver};
-    ImportReplacement messageBox{"user32.dll", "MessageBoxA", (void *)CaptureMessageBox};
 };
+class RegistrationTest : public SpoolerTest {};
+class DefaultPrinterTest : public SpoolerTest {};
 
 TEST_F(RegistrationTest, HandsOverTheRecordsAndTheSpoolerKeepsThem)
 {
-    std::string dateFile = PrepareInstall(kModel, "LPT1:") + "\\VP_K20x.DLL";
+    std::string dateFile = PrepareInstall(kModel, "LPT1:");
     WriteFileBytes(dateFile, "driver");
     SYSTEMTIME stamp = {2009, 6, 0, 15, 10, 30, 0, 0};
     FILETIME written;
     SystemTimeToFileTime(&stamp, &written);
     HANDLE file = CreateFileA(dateFile.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     SetFileTime(file, NULL, NULL, &written);
-    GetFileTime(file, NULL, NULL, &written);
+    GetFileTime(file, NULL, NULL, &written);  // as the file system keeps it
     CloseHandle(file);
 
     ASSERT_TRUE(RegisterDriverAndPrinter());
     ASSERT_EQ(1u, g_driverCalls.size());
     const DriverCall &d = g_driverCalls[0];
-    EXPECT_EQ(3u, d.version);
-    const char *files = "UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|VP_K20x.GPD|VP_K20x.DLL|K201.INI|";
     EXPECT_EQ(Texts({kModel, "Windows NT x86", "UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
-                     "UNIDRV.HLP", files, "(none)", "NT EMF 1.008", "Test K201|", "(none)", "",
-                     "TESTHWID-K201", "Vantrel Pelzoran, Co. Ltd."}),
+                     "UNIDRV.HLP", "UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|VP_K20x.GPD|VP_K20x.DLL|",
+                     "NT EMF 1.008", "Test K201|", "", "TESTHWID-K201",
+                     "Vantrel Pelzoran, Co. Ltd."}),
               d.texts);
-    EXPECT_EQ(written.dwLowDateTime, d.date.dwLowDateTime);
-    EXPECT_EQ(written.dwHighDateTime, d.date.dwHighDateTime);
-    EXPECT_EQ(0u, d.driverVersion);
-    EXPECT_EQ(0xFFFFu, g_boxStyle);
+    EXPECT_EQ(0, CompareFileTime(&written, &d.date));
 
-    // What Wine keeps: all but maker, URL, hardware id and provider.
     HANDLE printer = NULL;
     ASSERT_TRUE(OpenPrinterA((LPSTR)kModel, &printer, NULL));
-    DWORD needed = 0;
-    GetPrinterDriverA(printer, NULL, 6, NULL, 0, &needed);
-    std::vector<BYTE> driver(needed + 1);
-    EXPECT_TRUE(GetPrinterDriverA(printer, NULL, 6, driver.data(), needed, &needed));
-    GetPrinterA(printer, 2, NULL, 0, &needed);
-    std::vector<BYTE> record(needed + 1);
-    EXPECT_TRUE(GetPrinterA(printer, 2, record.data(), needed, &needed));
+    std::vector<BYTE> driver(8192), record(8192);
+    DWORD needed;
+    EXPECT_TRUE(GetPrinterDriverA(printer, NULL, 6, driver.data(), 8192, &needed));
+    EXPECT_TRUE(GetPrinterA(printer, 2, record.data(), 8192, &needed));
     ClosePrinter(printer);
-    Texts kept = DriverTexts((const DRIVER_INFO_6A *)driver.data());
-    EXPECT_EQ("", kept[7]);  // Wine's way of saying no monitor
-    kept[7] = d.texts[7];
-    EXPECT_EQ(Texts(d.texts.begin(), d.texts.end() - 4), Texts(kept.begin(), kept.end() - 4));
+    const DRIVER_INFO_6A *kept = (const DRIVER_INFO_6A *)driver.data();
+    EXPECT_EQ(3u, kept->cVersion);
+    Texts keptTexts = DriverTexts(kept);
+    EXPECT_EQ(Texts(d.texts.begin(), d.texts.end() - 3),
+              Texts(keptTexts.begin(), keptTexts.end() - 3));
     const PRINTER_INFO_2A *p = (const PRINTER_INFO_2A *)record.data();
     EXPECT_EQ(Texts({kModel, "LPT1:", kModel, "WinPrint", "NT EMF 1.008"}),
               Texts({Text(p->pPrinterName), Text(p->pPortName), Text(p->pDriverName),
                      Text(p->pPrintProcessor), Text(p->pDatatype)}));
-    EXPECT_EQ((DWORD)PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST, p->Attributes);
-}
-
-// VP_K20x.DLL missing, then held open without sharing: no date. A model
-// line without a hardware id gives none. Both times the driver is added.
-TEST_F(RegistrationTest, RegistersWithoutDateOrHardwareId)
-{
-    std::string dateFile = PrepareInstall("Test K209", "COM1:") + "\\VP_K20x.DLL";
-    ASSERT_TRUE(RegisterDriverAndPrinter());
-    WriteFileBytes(dateFile, "driver");
-    HANDLE holder = CreateFileA(dateFile.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    RemovePreviousInstallationLeniently();
-    EXPECT_TRUE(RegisterDriverAndPrinter());
-    CloseHandle(holder);
-
-    ASSERT_EQ(2u, g_driverCalls.size());
-    for (const DriverCall &d : g_driverCalls) {
-        EXPECT_EQ(0u, d.date.dwLowDateTime | d.date.dwHighDateTime);
-        EXPECT_EQ("(none)", d.texts[12]);
-        EXPECT_EQ("RAW", d.texts[8]);
-    }
-    EXPECT_EQ("Test K209|COM1:", PrinterDriverAndPort("Test K209"));
+    EXPECT_EQ(0x200u, p->Attributes);
 }
 
 // The install stage's order: register, remove leniently, register again.
+// VP_K20x.DLL is missing the first time and held open without sharing the
+// second: either way the record carries no date.
 TEST_F(RegistrationTest, InstallStageEndsWithOneDriverAndOnePrinter)
 {
-    ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "COM2:"));
-    PrepareInstall(kModel, "LPT1:");
+    std::string dateFile = PrepareInstall(kModel, "LPT1:");
     ASSERT_TRUE(RegisterDriverAndPrinter());
     RemovePreviousInstallationLeniently();
     EXPECT_EQ("", PrinterDriverAndPort(kModel));
-    ASSERT_TRUE(RegisterDriverAndPrinter());
+    WriteFileBytes(dateFile, "driver");
+    HANDLE holder = CreateFileA(dateFile.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_TRUE(RegisterDriverAndPrinter());
+    CloseHandle(holder);
 
     EXPECT_EQ(1, DriverCount(kModel));
     EXPECT_EQ("Test K201|LPT1:", PrinterDriverAndPort(kModel));
     ASSERT_EQ(2u, g_driverCalls.size());
-    EXPECT_EQ(g_driverCalls[0].texts, g_driverCalls[1].texts);
-    EXPECT_EQ(1, DriverCount("Other Driver"));
-    EXPECT_EQ("Other Driver|COM2:", PrinterDriverAndPort("Someone Else's"));
+    for (const DriverCall &call : g_driverCalls)
+        EXPECT_EQ(0u, call.date.dwLowDateTime | call.date.dwHighDateTime);
 }
 
 TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
@@ -220,16 +205,16 @@ TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 // longer than a registry key may be.
 TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
 {
-    std::string longName(300, 'K');
-    PrepareInstall(longName.c_str(), "LPT1:");
-    std::string text;
-    HWND owner = (HWND)1;
+    PrepareInstall(std::string(300, 'K').c_str(), "LPT1:");
+    ImportReplacement add("winspool.drv", "AddPrinterA", (void *)CountAddPrinter);
+    ASSERT_TRUE(add.original != NULL);
+    g_printersAdded = 0;
+    std::string text = "(no box)";
     std::thread dismisser([&] {
         HWND box = WaitForProcessWindow(GetCurrentProcessId(), "#32770", "Add a printer error ",
                                         15000);
         if (!box) return;
         text = ControlText(box, 0xFFFF);
-        owner = GetWindow(box, GW_OWNER);
         PressButton(box, IDOK);
     });
     EXPECT_FALSE(RegisterDriverAndPrinter());
@@ -241,9 +226,25 @@ TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
     EXPECT_EQ("Cannot add a printer driver!\r\n(System Error Code : " + std::to_string(error) +
                   ")",
               text);
-    EXPECT_TRUE(owner == NULL);
-    EXPECT_EQ((UINT)MB_ICONERROR, g_boxStyle);
-    EXPECT_EQ(0, handles.PrintersAdded());
+    EXPECT_EQ(0, g_printersAdded);
+}
+
+TEST_F(DefaultPrinterTest, WritesPrinterDriverAndPortOrNothing)
+{
+    ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "LPT1:"));
+    PrepareInstall("P", "COM1:");
+    ASSERT_TRUE(RegisterDriverAndPrinter());
+    ASSERT_TRUE(WriteProfileStringA("windows", "device", "Before,winspool,Ne00:"));
+    EXPECT_FALSE(MakeDefaultPrinter("No such printer"));
+    EXPECT_EQ("Before,winspool,Ne00:", DefaultPrinterEntry());
+
+    EXPECT_TRUE(MakeDefaultPrinter("P"));
+    EXPECT_EQ("P,P,COM1:", DefaultPrinterEntry());
+    char name[1024] = "";
+    DWORD size = sizeof(name);
+    EXPECT_TRUE(GetDefaultPrinterA(name, &size));
+    EXPECT_STREQ("P", name);
+    EXPECT_EQ("Other Driver|LPT1:", PrinterDriverAndPort("Someone Else's"));
 }
 
 }  // namespace
