@@ -3,8 +3,8 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,10 +38,10 @@ inline void PrepareInstall(const std::vector<std::string> &names)
 }
 
 // While it lives, answers every "Error" of this thread with OK and every
-// "Question" with the given answer, noting "Error: <text>" or "Question",
-// also to note when given.
+// "Question" with the given answer, first giving note "Error: <text>" or
+// "Question".
 struct DialogAnswerer {
-    explicit DialogAnswerer(int answer = IDNO, void (*note)(const std::string &) = NULL)
+    DialogAnswerer(int answer, std::function<void(const std::string &)> note)
     {
         DWORD uiThread = GetCurrentThreadId();
         thread = std::thread([=] {
@@ -52,13 +52,7 @@ struct DialogAnswerer {
                     if (GetWindowThreadProcessId(window, NULL) != uiThread ||
                         (!error && caption != "Question"))
                         continue;
-                    std::string event =
-                        error ? "Error: " + ControlText(window, IDC_MSG_TEXT) : caption;
-                    {
-                        std::lock_guard<std::mutex> hold(lock);
-                        seen.push_back(event);
-                    }
-                    if (note) note(event);
+                    note(error ? "Error: " + ControlText(window, IDC_MSG_TEXT) : caption);
                     PressButton(window, error ? IDOK : answer);
                     WaitForWindowGone(window, 5000);
                 }
@@ -70,13 +64,6 @@ struct DialogAnswerer {
         stop = true;
         thread.join();
     }
-    std::vector<std::string> Seen()
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        return seen;
-    }
     std::atomic<bool> stop{false};
-    std::mutex lock;
-    std::vector<std::string> seen;
     std::thread thread;
 };
