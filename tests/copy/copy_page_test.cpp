@@ -1,7 +1,6 @@
-// The copy progress page, run modally as the wizard runs it, with Wine's real
-// LZ32. The bar is seen through DrawTextA and the copies through CopyLZFile,
-// both replaced at this program's imports by recorders that call the real
-// functions; user input is posted to the page as a person's would arrive.
+// The copy page, run modally with Wine's real LZ32; the bar seen through
+// DrawTextA and the copies through CopyLZFile, both recorded at this
+// program's imports; input posted as a person's would arrive.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -221,10 +220,9 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
                       if (number >= 2 && number < 2 + failures) result = LZERROR_BADOUTHANDLE;
                   }));
         Events expected = {"copy A", "bar 50 %"};
-        for (int attempt = 0; attempt < failures; ++attempt) {
-            expected.push_back("copy B");
-            expected.push_back("Error: Cannot create the destination file.");
-        }
+        for (int attempt = 0; attempt < failures; ++attempt)
+            expected.insert(expected.end(),
+                            {"copy B", "Error: Cannot create the destination file."});
         if (failures == 4) expected.insert(expected.end(), {"copy B", "bar 100 %"});
         expected.push_back("end");
         EXPECT_EQ(expected, g_log);

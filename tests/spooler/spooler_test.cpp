@@ -1,8 +1,6 @@
-// Driver and printer registration, the removal of a previous installation
-// and the default printer, against Wine's real spooler and profile. Wine
-// keeps no driver date, hardware id, provider or URL, so the driver record
-// is also checked as it is handed to AddPrinterDriverA, captured at the
-// test program's import table.
+// Registration, removal of a previous installation and the default printer
+// under Wine's real spooler and profile. Wine keeps no driver date, hardware
+// id, provider or URL: those are checked on the record captured at the import.
 #include <gtest/gtest.h>
 
 #include <windows.h>
