@@ -42,27 +42,21 @@ protected:
 
 TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
 {
-    const struct {
-        std::string listName, storedName, stored, expected;
-    } cases[] = {
-        {"PLAIN.DLL", "PLAIN.DLL", plain, plain},
-        {"PACKED.DLL", "PACKED.DLL", packed, plain},
-        {"PACKED.HLP", "PACKED.HL_", packed, plain},
-        {"EMPTY.INI", "EMPTY.INI", "", ""},
-    };
-    std::map<std::string, std::string> medium;
-    for (const auto &c : cases) medium[c.storedName] = c.stored;
-    MakeMedium(medium);
-    PrepareInstall({"PLAIN.DLL", "PACKED.DLL", "PACKED.HLP", "EMPTY.INI"});
+    // PACKED.HLP lies on the medium under its compressed name only.
+    MakeMedium({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"PACKED.HL_", packed},
+                {"EMPTY.INI", ""}});
+    const std::vector<std::string> names = {"PLAIN.DLL", "PACKED.DLL", "PACKED.HLP", "EMPTY.INI"};
+    const std::string expected[] = {plain, plain, plain, ""};
+    PrepareInstall(names);
     for (LONG index = 0; index < 4; ++index) {
-        const std::string &name = cases[index].listName;
+        const std::string &name = names[index];
         WriteFileBytes(DriverPath(name), "stale");
         WriteFileBytes(VersionPath(name), "stale");
         ExpectCopy(index, COPY_OK, {});
         EXPECT_EQ(name, ControlText(page, IDC_COPY_FILE));
         EXPECT_EQ(g_install.driverDirectory, ControlText(page, IDC_COPY_DEST));
-        EXPECT_TRUE(ReadFileBytes(DriverPath(name)) == cases[index].expected) << name;
-        EXPECT_TRUE(ReadFileBytes(VersionPath(name)) == cases[index].expected) << name;
+        EXPECT_TRUE(ReadFileBytes(DriverPath(name)) == expected[index]) << name;
+        EXPECT_TRUE(ReadFileBytes(VersionPath(name)) == expected[index]) << name;
     }
 }
 
