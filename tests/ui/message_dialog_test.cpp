@@ -1,124 +1,107 @@
-// The message dialogs, string messages, cancel confirmation and status
-// window, opened for real, looked at and answered from a second thread.
+// The message dialogs and the status window, opened for real, looked at and
+// answered from a second thread as a person would.
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 #include "resource.h"
-#include "shell/platform.h"
-#include "support/screenshot.h"
 #include "support/windows_driver.h"
 #include "ui/dialog_kit.h"
 #include "ui_harness.h"
 
 namespace {
 
-// Ways of ending a dialog, as a person would.
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-void Key(HWND dialog, UINT key)
+// An answer: a message posted to the dialog, or to its control when one is named.
+struct Answer {
+    UINT message;
+    WPARAM wParam;
+    int control;
+};
+const Answer kEnter = {WM_KEYDOWN, VK_RETURN, 0}, kEscape = {WM_KEYDOWN, VK_ESCAPE, 0},
+             kCloseBox = {WM_SYSCOMMAND, SC_CLOSE, 0}, kYes = {BM_CLICK, 0, IDYES}, kNo = {BM_CLICK, 0, IDNO};
+
+void ExpectCentredOver(RECT inner, HWND owner)
 {
-    PostMessageA(dialog, WM_KEYDOWN, key, 1);
-    PostMessageA(dialog, WM_KEYUP, key, 0xC0000001);
+    RECT outer;
+    GetWindowRect(owner, &outer);
+    EXPECT_LE(abs((inner.left - outer.left) - (outer.right - inner.right)), 1);
+    EXPECT_LE(abs((inner.top - outer.top) - (outer.bottom - inner.bottom)), 1);
 }
-void Enter(HWND dialog) { Key(dialog, VK_RETURN); }
-void Escape(HWND dialog) { Key(dialog, VK_ESCAPE); }
-void CloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 class MessageDialogTest : public testing::Test {
 protected:
     void SetUp() override { owner = CreateOwnerWindow(100, 100, 600, 400); }
     void TearDown() override { DestroyWindow(owner); }
 
-    INT_PTR Run(std::function<INT_PTR()> show, const char *shot, std::function<void(HWND)> answer)
+    // Shows a message over `over`; a second thread notes what the dialog
+    // shows, then answers it.
+    INT_PTR Show(HWND over, MessageStyle style, const std::string &shot, Answer answer)
     {
-        std::thread driver = DriveDialog([&](HWND dialog) {
-            caption = WindowText(dialog);
-            text = ControlText(dialog, IDC_MSG_TEXT);
+        std::thread driver([&] {
+            HWND dialog = WaitForProcessWindow(GetCurrentProcessId(), "#32770", NULL, 10000);
+            if (!dialog) return;
+            Sleep(200);  // the modal loop paints it meanwhile
+            seen = WindowText(dialog) + "|" + ControlText(dialog, IDC_MSG_TEXT);
             icon = (HICON)SendDlgItemMessageA(dialog, IDC_MSG_ICON, STM_GETICON, 0, 0);
             buttons.clear();
             for (int id : {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO})
                 if (GetDlgItem(dialog, id)) buttons.push_back(id);
             GetWindowRect(dialog, &rect);
             foreground = GetForegroundWindow() == dialog;
-            SaveWindowScreenshot(dialog, shot);
-            answer(dialog);
+            SaveWindowScreenshot(dialog, shot.c_str());
+            PostMessageA(answer.control ? GetDlgItem(dialog, answer.control) : dialog, answer.message,
+                         answer.wParam, 0);
         });
-        INT_PTR result = show();
+        INT_PTR result = ShowMessage(over, "Text", "Caption", style);
         driver.join();
         return result;
     }
-    INT_PTR Run(MessageStyle style, const char *shot, std::function<void(HWND)> answer, HWND over = NULL)
-    {
-        HWND parent = over ? over : owner;
-        return Run([=] { return ShowMessage(parent, "Text", "Caption", style); }, shot, answer);
-    }
 
     HWND owner = NULL;
-    std::string caption, text;
+    std::string seen;  // caption|text
     HICON icon = NULL;
     std::vector<int> buttons;
     RECT rect = {0, 0, 0, 0};
     bool foreground = false;
 };
 
-TEST_F(MessageDialogTest, StyleWordChoosesTemplateAndSystemIcon)
+TEST_F(MessageDialogTest, StyleWordChoosesTemplateAndIconAndTheAnswerIsTheCommand)
 {
+    const std::vector<int> ok = {IDOK}, yesNo = {IDYES, IDNO};
     const struct {
         MessageStyle style;
-        std::vector<int> buttons;
-        int defaultButton;
+        Answer answer;
+        INT_PTR result;
         LPCSTR icon;
-        const char *shot;
     } cases[] = {
-        {0x00, {IDOK}, IDOK, IDI_APPLICATION, "msg_style_00"},
-        {0x01, {IDOK, IDCANCEL}, IDOK, IDI_APPLICATION, "msg_style_01"},
-        {0x02, {IDOK}, IDOK, IDI_APPLICATION, "msg_style_02"},
-        {0x03, {IDCANCEL, IDYES, IDNO}, IDYES, IDI_APPLICATION, "msg_style_03"},
-        {0x05, {IDCANCEL, IDRETRY}, IDRETRY, IDI_APPLICATION, "msg_style_05"},
-        {0x10, {IDOK}, IDOK, IDI_HAND, "msg_style_10"},
-        {0x24, {IDYES, IDNO}, IDYES, IDI_QUESTION, "msg_style_24"},
-        {0x50, {IDOK}, IDOK, IDI_APPLICATION, "msg_style_50"},
-        {0xF0, {IDOK}, IDOK, IDI_APPLICATION, "msg_style_F0"},
+        {0x00, kEnter, IDOK, IDI_APPLICATION},       {0x02, kEnter, IDOK, IDI_APPLICATION},
+        {0x10, kEnter, IDOK, IDI_HAND},              {0x10, kEscape, IDCANCEL, IDI_HAND},
+        {0x10, kCloseBox, IDCANCEL, IDI_HAND},       {0x24, kYes, IDYES, IDI_QUESTION},
+        {0x24, kNo, IDNO, IDI_QUESTION},             {0x24, kEscape, IDCANCEL, IDI_QUESTION},
+        {0x24, kCloseBox, IDCANCEL, IDI_QUESTION},   {0x50, kEnter, IDOK, IDI_APPLICATION},
+        {0xF0, kEnter, IDOK, IDI_APPLICATION},
     };
+    int number = 0;
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.shot);
-        EXPECT_EQ(c.defaultButton, Run(c.style, c.shot, Enter));
-        EXPECT_EQ(c.buttons, buttons);
+        std::string shot = "msg_style_" + std::to_string(c.style) + "_" + std::to_string(++number);
+        SCOPED_TRACE(shot);
+        EXPECT_EQ(c.result, Show(owner, c.style, shot, c.answer));
+        EXPECT_EQ(c.style == 0x24 ? yesNo : ok, buttons);
         EXPECT_EQ(LoadIconA(NULL, c.icon), icon);
-        EXPECT_EQ("Caption", caption);
-        EXPECT_EQ("Text", text);
+        EXPECT_EQ("Caption|Text", seen);
         EXPECT_TRUE(foreground);
     }
 }
 
-TEST_F(MessageDialogTest, ResultIsTheWholeCommandThatEndedIt)
+TEST_F(MessageDialogTest, ADialogLargerThanItsOwnerOverhangsItEqually)
 {
-    const struct {
-        MessageStyle style;
-        std::function<void(HWND)> answer;
-        INT_PTR result;
-    } cases[] = {
-        {36, [](HWND d) { Click(d, IDYES); }, IDYES}, {36, [](HWND d) { Click(d, IDNO); }, IDNO},
-        {36, Escape, IDCANCEL}, {36, CloseBox, IDCANCEL},
-        {16, [](HWND d) { Click(d, IDOK); }, IDOK}, {16, Escape, IDCANCEL}, {16, CloseBox, IDCANCEL},
-    };
-    for (const auto &c : cases) EXPECT_EQ(c.result, Run(c.style, "msg_answer", c.answer)) << c.style;
-}
-
-TEST_F(MessageDialogTest, CentredOverItsOwnerEvenWhenLargerThanIt)
-{
-    Run(16, "msg_centred", Escape);
-    EXPECT_EQ(100 + (600 - (rect.right - rect.left)) / 2, rect.left);
-    EXPECT_EQ(100 + (400 - (rect.bottom - rect.top)) / 2, rect.top);
-
     HWND small = CreateOwnerWindow(450, 330, 121, 41);
     RECT under;
     GetWindowRect(small, &under);
-    Run(16, "msg_over_small_owner", Escape, small);
-    DestroyWindow(small);
+    Show(small, 16, "msg_over_small_owner", kEscape);
     EXPECT_LT(rect.left, under.left);
     EXPECT_LT(rect.top, under.top);
-    EXPECT_LE(abs((under.left - rect.left) - (rect.right - under.right)), 1);
-    EXPECT_LE(abs((under.top - rect.top) - (rect.bottom - under.bottom)), 1);
-    EXPECT_TRUE(foreground);
+    ExpectCentredOver(rect, small);
+    DestroyWindow(small);
 }
 
 TEST_F(MessageDialogTest, StatusWindowWaitsToBeShownThenShowsDiskAndText)
@@ -127,16 +110,11 @@ TEST_F(MessageDialogTest, StatusWindowWaitsToBeShownThenShowsDiskAndText)
     ASSERT_TRUE(status != NULL);
     PumpMessages(100);
     EXPECT_FALSE(IsWindowVisible(status));
-
     ShowWindow(status, SW_SHOW);
-    UpdateWindow(status);
     Screenshot(status, "status_reading");
-    EXPECT_TRUE(IsWindowVisible(status));
     GetWindowRect(status, &rect);
-    EXPECT_EQ(100 + (600 - (rect.right - rect.left)) / 2, rect.left);
-    EXPECT_EQ(100 + (400 - (rect.bottom - rect.top)) / 2, rect.top);
+    ExpectCentredOver(rect, owner);
     EXPECT_EQ("Reading setup information...", ControlText(status, IDC_STATUS_TEXT));
-
     HWND disk = GetWindow(GetDlgItem(status, IDC_STATUS_TEXT), GW_HWNDNEXT);
     ASSERT_TRUE(disk != NULL);
     EXPECT_EQ(LoadIconA(ModuleInstance(), "IDI_DISK"), (HICON)SendMessageA(disk, STM_GETICON, 0, 0));
