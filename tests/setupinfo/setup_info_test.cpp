@@ -20,7 +20,7 @@ protected:
         path = MakeTempFolder("inf") + "\\VP_K20x.INF";
         lstrcpynA(g_install.setupInfoPath, path.c_str(), TEXT_BUFFER_SIZE);
     }
-    void WriteInf(const std::string &text) { WriteFileBytes(path, text); }
+    void WriteInf(const std::string &text) { WriteFileBytes(path, "[VantrelPelzoran]\r\n" + text); }
 
     // The name at index, "(nothing)" when none was written; the bytes past
     // the 1024-byte buffer must stay untouched.
@@ -35,14 +35,8 @@ protected:
     }
     Names Models()
     {
-        Names names;
-        for (WORD i = 0, count = ModelCount(); i < count; ++i) names.push_back(ModelAt(i));
-        return names;
-    }
-    Names CopyList()
-    {
-        Names names;
-        for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1) names.push_back(name);
+        Names names(ModelCount());
+        for (size_t i = 0; i < names.size(); ++i) names[i] = ModelAt((WORD)i);
         return names;
     }
 
@@ -52,19 +46,13 @@ protected:
 TEST_F(SetupInfoTest, ListsQuotedModelsOfRealFiles)
 {
     EXPECT_EQ(Names{}, Models()) << "no file";
-    WriteInf("[OtherSection]\r\n\"Model\"=SECT\r\n");
+    WriteFileBytes(path, "[OtherSection]\r\n\"Model\"=SECT\r\n");
     EXPECT_EQ(Names{}, Models()) << "no models section";
 
-    WriteInf("; comment line\r\n"
-             "[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n"
-             "[VantrelPelzoran]\r\n"
-             "; another comment\r\n"
-             "\"Model One\" = SECT_ONE,HWID1\r\n"
-             "\"Model Two\"=SECT_TWO\r\n"
-             "  \"model one\"   =   SECT_ONE\r\n"
-             "\r\n"
-             "Unquoted = SECT_U\r\n"
-             "Y = SECT_Y\r\n");
+    WriteFileBytes(path, "; comment line\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n"
+             "[VantrelPelzoran]\r\n; another comment\r\n"
+             "\"Model One\" = SECT_ONE,HWID1\r\n\"Model Two\"=SECT_TWO\r\n"
+             "  \"model one\"   =   SECT_ONE\r\n\r\nUnquoted = SECT_U\r\nY = SECT_Y\r\n");
     // Case twins are both read here; the list filler keeps the first. An
     // unquoted key loses its first and last letters; a one-letter key
     // becomes an empty name rather than running off its start.
@@ -76,13 +64,11 @@ TEST_F(SetupInfoTest, LongKeysAreNotOfferedAndACutKeyListDropsItsLastKey)
 {
     // 60 keys of 20 characters and one of 1500: more than the 1024 bytes of
     // keys the reader takes, so the list is cut inside a key.
-    std::string inf = "[VantrelPelzoran]\r\n";
+    std::string inf;
     Names expected;
     for (int i = 0; i < 60; ++i) {
-        char name[32];
-        snprintf(name, sizeof(name), "Model number %04d", i);
-        inf += "\"" + std::string(name) + "\"=SECT\r\n";
-        expected.push_back(name);
+        expected.push_back("Model number " + std::to_string(1000 + i));
+        inf += "\"" + expected.back() + "\"=SECT\r\n";
     }
     WriteInf(inf + "\"" + std::string(1500, 'L') + "\"=SECT\r\n");
     Names models = Models();
@@ -94,7 +80,7 @@ TEST_F(SetupInfoTest, LongKeysAreNotOfferedAndACutKeyListDropsItsLastKey)
     // cannot be built again in 1024 bytes is not offered.
     for (size_t length : {1500, 1022, 1021}) {
         std::string key(length, 'K');
-        WriteInf("[VantrelPelzoran]\r\n\"" + key + "\"=SECT\r\n");
+        WriteInf("\"" + key + "\"=SECT\r\n");
         EXPECT_EQ(length <= 1021 ? key : "(nothing)", ModelAt(0)) << "length " << length;
     }
 }
@@ -102,8 +88,7 @@ TEST_F(SetupInfoTest, LongKeysAreNotOfferedAndACutKeyListDropsItsLastKey)
 TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
 {
     const std::string fitting(1022, 'G');
-    WriteInf("[VantrelPelzoran]\r\n"
-             "\"Five\" = FIVE,HW5\r\n\"Empty fields\" = EMPTY\r\n\"Long\" = LONG\r\n"
+    WriteInf("\"Five\" = FIVE,HW5\r\n\"Empty fields\" = EMPTY\r\n\"Long\" = LONG\r\n"
              "\"Fitting\" = FITTING\r\n\"No section\" = ,HWID\r\n\"Nothing\" =\r\n"
              "[FIVE]\r\nCopyFiles=@A.DLL,@B.GPD,C.INI,@D.HLP,E.DLL\r\nDataSection=DATA_EMF\r\n"
              "[EMPTY]\r\nCopyFiles=A.DLL,,B.GPD,@,C.INI,\r\nDataSection=DATA_NONE\r\n"
@@ -120,16 +105,16 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
         {"Empty fields", {"A.DLL", "B.GPD", "C.INI"}, "RAW"},
         // 1023 characters cannot sit in the 1024-byte list with their
         // terminator and the list's closing empty string.
-        {"Long", {}, "RAW"},
-        {"Fitting", {fitting}, "RAW"},
+        {"Long", {}, "RAW"}, {"Fitting", {fitting}, "RAW"},
         // No install section: nothing to copy, not the file's section names.
-        {"No section", {}, "RAW"},
-        {"Nothing", {}, "RAW"},
+        {"No section", {}, "RAW"}, {"Nothing", {}, "RAW"},
     };
     for (const auto &c : cases) {
         lstrcpynA(g_install.modelName, c.model, TEXT_BUFFER_SIZE);
         ASSERT_TRUE(ReadInstallData());
-        EXPECT_EQ(c.copyList, CopyList()) << c.model;
+        Names copyList;  // names ended by an empty one
+        for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1) copyList.push_back(name);
+        EXPECT_EQ(c.copyList, copyList) << c.model;
         EXPECT_EQ((LONG)c.copyList.size(), g_install.fileCount) << c.model;
         EXPECT_STREQ(c.dataType, g_install.defaultDataType) << c.model;
         EXPECT_EQ(0, lstrcmpiA("C:\\windows\\system32\\spool\\drivers\\w32x86\\", g_install.driverDirectory));

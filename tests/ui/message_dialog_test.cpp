@@ -11,11 +11,7 @@
 namespace {
 
 // An answer: a message posted to the dialog, or to its control when one is named.
-struct Answer {
-    UINT message;
-    WPARAM wParam;
-    int control;
-};
+struct Answer { UINT message; WPARAM wParam; int control; };
 const Answer kEnter = {WM_KEYDOWN, VK_RETURN, 0}, kEscape = {WM_KEYDOWN, VK_ESCAPE, 0},
              kCloseBox = {WM_SYSCOMMAND, SC_CLOSE, 0}, kYes = {BM_CLICK, 0, IDYES}, kNo = {BM_CLICK, 0, IDNO};
 
@@ -60,19 +56,14 @@ protected:
     std::string seen;  // caption|text
     HICON icon = NULL;
     std::vector<int> buttons;
-    RECT rect = {0, 0, 0, 0};
+    RECT rect = {};
     bool foreground = false;
 };
 
 TEST_F(MessageDialogTest, StyleWordChoosesTemplateAndIconAndTheAnswerIsTheCommand)
 {
     const std::vector<int> ok = {IDOK}, yesNo = {IDYES, IDNO};
-    const struct {
-        MessageStyle style;
-        Answer answer;
-        INT_PTR result;
-        LPCSTR icon;
-    } cases[] = {
+    const struct { MessageStyle style; Answer answer; INT_PTR result; LPCSTR icon; } cases[] = {
         {0x00, kEnter, IDOK, IDI_APPLICATION},       {0x02, kEnter, IDOK, IDI_APPLICATION},
         {0x10, kEnter, IDOK, IDI_HAND},              {0x10, kEscape, IDCANCEL, IDI_HAND},
         {0x10, kCloseBox, IDCANCEL, IDI_HAND},       {0x24, kYes, IDYES, IDI_QUESTION},

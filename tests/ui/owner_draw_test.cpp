@@ -50,27 +50,13 @@ protected:
                                10, 10, 320, 150, owner, (HMENU)kList, ModuleInstance(), NULL);
         SendMessageA(list, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), TRUE);
     }
-    void TearDown() override
-    {
-        DestroyWindow(owner);
-        g_ownerHandler = nullptr;
-    }
+    void TearDown() override { DestroyWindow(owner), g_ownerHandler = nullptr; }
 
     Rows Fill(std::vector<const char *> texts, SHORT count)
     {
         g_texts = texts;
         FillList(owner, kList, count, FetchFromTable);
         return ListRows(list);
-    }
-
-    // A rectangle of the owner painted red, so that what is drawn shows.
-    HDC RedArea(RECT area)
-    {
-        HDC dc = GetDC(owner);
-        HBRUSH red = CreateSolidBrush(kRed);
-        FillRect(dc, &area, red);
-        DeleteObject(red);
-        return dc;
     }
 
     HWND owner = NULL, list = NULL;
@@ -134,29 +120,25 @@ TEST_F(OwnerDrawTest, SelectedFocusedRowIsHighlightedWithIconTextAndFocusRectang
     ReleaseDC(list, dc);
 }
 
-// Windows asks the owner of an empty list to draw its focus (item -1); Wine's
-// list box draws that focus rectangle itself, so the request is made here as
-// Windows would make it, on a spare part of the window.
-TEST_F(OwnerDrawTest, EmptyListWithTheFocusDrawsNothing)
-{
-    Fill({}, 0);
-    RECT area = {0, 170, 340, 230}, row = {10, 180, 326, 180 + ROW_HEIGHT};
-    HDC dc = RedArea(area);
-    DRAWITEMSTRUCT draw = {ODT_LISTBOX, kList, (UINT)-1, ODA_FOCUS, ODS_FOCUS, list, dc, row, 0};
-    DrawRow(&draw, ChoosePrinter);
-    EXPECT_EQ(0, WrongPixels(dc, area, [](int, int) { return kRed; }));
-    ReleaseDC(owner, dc);
-    Screenshot(owner, "rows_empty_focused");
-}
-
-TEST_F(OwnerDrawTest, SunkenFrameLinesLandOnTheirPixels)
+// Both drawn on a part of the owner painted red, so that every pixel drawn
+// shows. Windows asks the owner of an empty list to draw its focus (item -1);
+// Wine's list box draws that focus rectangle itself, so the request is made
+// here as Windows would make it.
+TEST_F(OwnerDrawTest, SunkenFrameLandsOnItsPixelsAndAnEmptyFocusedListDrawsNothing)
 {
     const int l = 360, t = 40, r = 420, b = 80;
-    RECT area = {l - 6, t - 6, r + 6, b + 6}, rect = {l, t, r, b};
-    HDC dc = RedArea(area);
-    DrawSunkenFrame(&rect, dc);
+    RECT area = {0, 0, 500, 300}, frame = {l, t, r, b}, row = {10, 180, 326, 180 + ROW_HEIGHT};
+    HDC dc = GetDC(owner);
+    SetDCBrushColor(dc, kRed);
+    FillRect(dc, &area, (HBRUSH)GetStockObject(DC_BRUSH));
+    Fill({}, 0);
+    DRAWITEMSTRUCT draw = {ODT_LISTBOX, kList, (UINT)-1, ODA_FOCUS, ODS_FOCUS, list, dc, row, 0};
+    DrawRow(&draw, ChoosePrinter);
+    EXPECT_EQ(0, WrongPixels(dc, {0, 170, 340, 230}, [](int, int) { return kRed; }));
+
+    DrawSunkenFrame(&frame, dc);
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
-    EXPECT_EQ(0, WrongPixels(dc, area, [&](int x, int y) {
+    EXPECT_EQ(0, WrongPixels(dc, {l - 6, t - 6, r + 6, b + 6}, [&](int x, int y) {
         if (x >= l && x < r && y >= t && y < b) return shadow;
         if ((x == l - 1 && y >= t - 1 && y < b) || (y == t - 1 && x >= l - 1 && x < r)) return RGB(0, 0, 0);
         if ((x == r + 1 && y >= t - 2 && y <= b) || (y == b + 1 && x >= l - 2 && x <= r + 1)) return light;
@@ -164,14 +146,13 @@ TEST_F(OwnerDrawTest, SunkenFrameLinesLandOnTheirPixels)
         return kRed;  // column r and row b among them
     }));
     ReleaseDC(owner, dc);
-    Screenshot(owner, "sunken_frame");
+    SaveWindowScreenshot(owner, "sunken_frame_and_empty_list");
 }
 
 INT_PTR CALLBACK PictureTestProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != WM_DRAWITEM || wParam != IDC_LOGO) return FALSE;
-    DrawPictureButton((const DRAWITEMSTRUCT *)lParam);
-    return TRUE;
+    if (message == WM_DRAWITEM && wParam == IDC_LOGO) DrawPictureButton((const DRAWITEMSTRUCT *)lParam);
+    return message == WM_DRAWITEM && wParam == IDC_LOGO;
 }
 
 TEST_F(OwnerDrawTest, VisiblePictureButtonShowsTheLogoSqueezedIntoItsFrame)
@@ -182,18 +163,17 @@ TEST_F(OwnerDrawTest, VisiblePictureButtonShowsTheLogoSqueezedIntoItsFrame)
     ShowWindow(button, SW_SHOW);
     ShowWindow(page, SW_SHOW);
     Screenshot(page, "picture_button_page");
-
     RECT item;
     GetClientRect(button, &item);
     const int w = item.right, h = item.bottom;
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
     const COLORREF black = RGB(0, 0, 0), teal = RGB(0, 128, 128);  // teal: the logo's margin
-    HDC dc = GetDC(button);
     // The frame, then the logo's margin in all four corners inside it.
     const struct { int x, y; COLORREF colour; } points[] = {
         {0, 0, shadow}, {1, h - 3, black}, {w - 3, 1, black}, {w - 1, 1, light}, {1, h - 1, light},
         {2, 2, teal}, {w - 3, 2, teal}, {2, h - 3, teal}, {w - 3, h - 3, teal},
     };
+    HDC dc = GetDC(button);
     for (const auto &p : points) EXPECT_EQ(p.colour, GetPixel(dc, p.x, p.y)) << p.x << "," << p.y;
     std::set<COLORREF> colours;  // the computer shows in between
     for (int y = 2; y < h - 2; ++y)
