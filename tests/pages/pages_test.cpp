@@ -35,14 +35,8 @@ BOOL Enumerate(LPBYTE buffer, LPDWORD needed, LPDWORD returned)
     SetLastError(g_failFill ? ERROR_ACCESS_DENIED : ERROR_SUCCESS);
     return !g_failFill;
 }
-BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE buffer, DWORD, LPDWORD needed, LPDWORD returned)
-{
-    return Enumerate(buffer, needed, returned);
-}
-BOOL WINAPI FakeEnumDrivers(LPSTR, LPSTR, DWORD, LPBYTE buffer, DWORD, LPDWORD needed, LPDWORD returned)
-{
-    return Enumerate(buffer, needed, returned);
-}
+BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE b, DWORD, LPDWORD n, LPDWORD r) { return Enumerate(b, n, r); }
+BOOL WINAPI FakeEnumDrivers(LPSTR, LPSTR, DWORD, LPBYTE b, DWORD, LPDWORD n, LPDWORD r) { return Enumerate(b, n, r); }
 
 TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
 {
@@ -50,9 +44,8 @@ TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
     ASSERT_TRUE(patch.original);
     g_names = {"COM1:", "LPT1:", "IR1:"};
     EXPECT_EQ(3, PortCount());
-    char name[TEXT_BUFFER_SIZE + 16];
-    memset(name, '#', sizeof(name));
-    lstrcpyA(name, "before");
+    char name[TEXT_BUFFER_SIZE + 16] = "before";
+    memset(name + 7, '#', sizeof(name) - 7);
     g_failFill = true;
     EXPECT_EQ(0, PortCount());
     PortNameAt(0, name);

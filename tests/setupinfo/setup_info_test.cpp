@@ -96,11 +96,7 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
              "[FITTING]\r\nCopyFiles=" + fitting + "\r\n"
              "[OTHER]\r\nCopyFiles=X.DLL\r\nDataSection=DATA_EMF\r\n"
              "[DATA_EMF]\r\nDefaultDataType=NT EMF 1.008\r\n[DATA_NONE]\r\nOther=1\r\n");
-    const struct {
-        const char *model;
-        Names copyList;
-        const char *dataType;
-    } cases[] = {
+    const struct { const char *model; Names copyList; const char *dataType; } cases[] = {
         {"Five", {"A.DLL", "B.GPD", "C.INI", "D.HLP", "E.DLL"}, "NT EMF 1.008"},
         {"Empty fields", {"A.DLL", "B.GPD", "C.INI"}, "RAW"},
         // 1023 characters cannot sit in the 1024-byte list with their

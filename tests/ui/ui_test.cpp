@@ -1,15 +1,170 @@
-// The list filler, the owner-drawn rows, the sunken frame and the picture
-// button, checked on the pixels read back from the windows.
+// The dialog kit and the drawing services, opened and drawn for real in
+// this thread: the message dialogs and the status window, answered from a
+// second thread as a person would; the list filler, the owner-drawn rows,
+// the sunken frame and the picture button, checked on the pixels read back.
 #include <gtest/gtest.h>
+#include <functional>
 #include <set>
+#include <thread>
 #include <vector>
 #include "resource.h"
 #include "shell/platform.h"
+#include "support/screenshot.h"
 #include "support/windows_driver.h"
+#include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
-#include "ui_harness.h"
 
 namespace {
+
+void ChoosePrinter(const char *, char *iconName) { lstrcpynA(iconName, "IDI_PRINTER", 1024); }
+
+// The owner window draws its list rows with the wizard's own row drawing.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MEASUREITEM) MeasureRow((MEASUREITEMSTRUCT *)lParam);
+    if (message == WM_DRAWITEM) DrawRow((const DRAWITEMSTRUCT *)lParam, ChoosePrinter);
+    if (message == WM_MEASUREITEM || message == WM_DRAWITEM) return TRUE;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void PumpMessages(DWORD milliseconds)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Saves a window of this thread once the screen shows what it holds (given
+// up to 3 s): Wine puts a painting on the screen a while after it is done.
+// Single pixels of the window, on a grid, come from the window itself.
+void Screenshot(HWND window, const char *name)
+{
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r;
+    GetWindowRect(window, &r);
+    HDC own = GetWindowDC(window);
+    for (int i = 0, wrong = 1; i < 30 && wrong; ++i) {
+        PumpMessages(100);
+        wrong = 0;
+        for (int y = 0; y < r.bottom - r.top && !wrong; y += 6)
+            for (int x = 0; x < r.right - r.left && !wrong; x += 6)
+                wrong = GetPixel(own, x, y) != CLR_INVALID && GetPixel(own, x, y) != ScreenPixel(r.left + x, r.top + y);
+    }
+    ReleaseDC(window, own);
+    SaveWindowScreenshot(window, name);
+}
+
+// An answer: a message posted to the dialog, or to its control when one is named.
+struct Answer { UINT message; WPARAM wParam; int control; };
+const Answer kEnter = {WM_KEYDOWN, VK_RETURN, 0}, kEscape = {WM_KEYDOWN, VK_ESCAPE, 0},
+             kCloseBox = {WM_SYSCOMMAND, SC_CLOSE, 0}, kYes = {BM_CLICK, 0, IDYES}, kNo = {BM_CLICK, 0, IDNO};
+
+void ExpectCentredOver(RECT inner, HWND owner)
+{
+    RECT outer;
+    GetWindowRect(owner, &outer);
+    EXPECT_LE(abs((inner.left - outer.left) - (outer.right - inner.right)), 1);
+    EXPECT_LE(abs((inner.top - outer.top) - (outer.bottom - inner.bottom)), 1);
+}
+
+class MessageDialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = OwnerProc;
+        wc.hInstance = ModuleInstance();
+        wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "KitTestOwner";
+        RegisterClassA(&wc);  // fails harmlessly once registered
+        owner = CreateWindowExA(0, "KitTestOwner", "Owner", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100,
+                                600, 400, NULL, NULL, ModuleInstance(), NULL);
+        PumpMessages(50);
+    }
+    void TearDown() override { DestroyWindow(owner); }
+
+    // Shows a message over the owner; a second thread notes what the dialog
+    // shows, then answers it.
+    INT_PTR Show(MessageStyle style, const std::string &shot, Answer answer)
+    {
+        std::thread driver([&] {
+            HWND dialog = WaitForProcessWindow(GetCurrentProcessId(), "#32770", NULL, 10000);
+            if (!dialog) return;
+            Sleep(200);  // the modal loop paints it meanwhile
+            seen = WindowText(dialog) + "|" + ControlText(dialog, IDC_MSG_TEXT);
+            icon = (HICON)SendDlgItemMessageA(dialog, IDC_MSG_ICON, STM_GETICON, 0, 0);
+            buttons.clear();
+            for (int id : {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO})
+                if (GetDlgItem(dialog, id)) buttons.push_back(id);
+            GetWindowRect(dialog, &rect);
+            foreground = GetForegroundWindow() == dialog;
+            SaveWindowScreenshot(dialog, shot.c_str());
+            PostMessageA(answer.control ? GetDlgItem(dialog, answer.control) : dialog, answer.message,
+                         answer.wParam, 0);
+        });
+        INT_PTR result = ShowMessage(owner, "Text", "Caption", style);
+        driver.join();
+        return result;
+    }
+
+    HWND owner = NULL;
+    std::string seen;  // caption|text
+    HICON icon = NULL;
+    std::vector<int> buttons;
+    RECT rect = {};
+    bool foreground = false;
+};
+
+TEST_F(MessageDialogTest, StyleWordChoosesTemplateAndIconAndTheAnswerIsTheCommand)
+{
+    const std::vector<int> ok = {IDOK}, yesNo = {IDYES, IDNO};
+    const struct { MessageStyle style; Answer answer; INT_PTR result; LPCSTR icon; } cases[] = {
+        {0x00, kEnter, IDOK, IDI_APPLICATION},       {0x02, kEnter, IDOK, IDI_APPLICATION},
+        {0x10, kEnter, IDOK, IDI_HAND},              {0x10, kEscape, IDCANCEL, IDI_HAND},
+        {0x10, kCloseBox, IDCANCEL, IDI_HAND},       {0x24, kYes, IDYES, IDI_QUESTION},
+        {0x24, kNo, IDNO, IDI_QUESTION},             {0x24, kEscape, IDCANCEL, IDI_QUESTION},
+        {0x24, kCloseBox, IDCANCEL, IDI_QUESTION},   {0x50, kEnter, IDOK, IDI_APPLICATION},
+        {0xF0, kEnter, IDOK, IDI_APPLICATION},
+    };
+    int number = 0;
+    for (const auto &c : cases) {
+        std::string shot = "msg_style_" + std::to_string(c.style) + "_" + std::to_string(++number);
+        SCOPED_TRACE(shot);
+        EXPECT_EQ(c.result, Show(c.style, shot, c.answer));
+        EXPECT_EQ(c.style == 0x24 ? yesNo : ok, buttons);
+        EXPECT_EQ(LoadIconA(NULL, c.icon), icon);
+        EXPECT_EQ("Caption|Text", seen);
+        EXPECT_TRUE(foreground);
+    }
+}
+
+TEST_F(MessageDialogTest, ADialogLargerThanItsOwnerOverhangsItEqually)
+{
+    MoveWindow(owner, 450, 330, 121, 41, TRUE);
+    Show(16, "msg_over_small_owner", kEscape);
+    EXPECT_LT(rect.left, 450);
+    EXPECT_LT(rect.top, 330);
+    ExpectCentredOver(rect, owner);
+}
+
+TEST_F(MessageDialogTest, StatusWindowWaitsToBeShownThenShowsDiskAndText)
+{
+    HWND status = CreateStatusDialog(owner, IDS_READING);
+    ASSERT_TRUE(status != NULL);
+    PumpMessages(100);
+    EXPECT_FALSE(IsWindowVisible(status));
+    ShowWindow(status, SW_SHOW);
+    Screenshot(status, "status_reading");
+    GetWindowRect(status, &rect);
+    ExpectCentredOver(rect, owner);
+    EXPECT_EQ("Reading setup information...", ControlText(status, IDC_STATUS_TEXT));
+    HWND disk = GetWindow(GetDlgItem(status, IDC_STATUS_TEXT), GW_HWNDNEXT);
+    ASSERT_TRUE(disk != NULL);
+    EXPECT_EQ(LoadIconA(ModuleInstance(), "IDI_DISK"), (HICON)SendMessageA(disk, STM_GETICON, 0, 0));
+    DestroyWindow(status);
+}
 
 const int kList = 100;
 const COLORREF kRed = RGB(255, 0, 0);
@@ -17,12 +172,7 @@ typedef std::vector<std::string> Rows;
 
 std::vector<const char *> g_texts;  // what the fetch writes per index; NULL: nothing
 
-void FetchFromTable(WORD index, char *text)
-{
-    if (index < g_texts.size() && g_texts[index]) lstrcpynA(text, g_texts[index], 1024);
-}
-
-void ChoosePrinter(const char *, char *iconName) { lstrcpynA(iconName, "IDI_PRINTER", 1024); }
+void FetchFromTable(WORD i, char *text) { if (i < g_texts.size() && g_texts[i]) lstrcpynA(text, g_texts[i], 1024); }
 
 // The pixels of the area that differ from `expected`; the first few are reported.
 int WrongPixels(HDC dc, RECT area, std::function<COLORREF(int x, int y)> expected)
@@ -34,24 +184,17 @@ int WrongPixels(HDC dc, RECT area, std::function<COLORREF(int x, int y)> expecte
     return wrong;
 }
 
-class OwnerDrawTest : public testing::Test {
+class OwnerDrawTest : public MessageDialogTest {
 protected:
     void SetUp() override
     {
-        g_ownerHandler = [](UINT message, WPARAM, LPARAM lParam) {
-            if (message == WM_MEASUREITEM) MeasureRow((MEASUREITEMSTRUCT *)lParam);
-            if (message == WM_DRAWITEM) DrawRow((const DRAWITEMSTRUCT *)lParam, ChoosePrinter);
-            return message == WM_MEASUREITEM || message == WM_DRAWITEM;
-        };
-        owner = CreateOwnerWindow(100, 100, 500, 300);
+        MessageDialogTest::SetUp();
         list = CreateWindowExA(0, "LISTBOX", NULL,
                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY |
                                    LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
                                10, 10, 320, 150, owner, (HMENU)kList, ModuleInstance(), NULL);
         SendMessageA(list, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), TRUE);
     }
-    void TearDown() override { DestroyWindow(owner), g_ownerHandler = nullptr; }
-
     Rows Fill(std::vector<const char *> texts, SHORT count)
     {
         g_texts = texts;
@@ -59,7 +202,7 @@ protected:
         return ListRows(list);
     }
 
-    HWND owner = NULL, list = NULL;
+    HWND list = NULL;
 };
 
 TEST_F(OwnerDrawTest, FillListAddsEachTextOnceInFetchOrder)
@@ -72,6 +215,7 @@ TEST_F(OwnerDrawTest, FillListAddsEachTextOnceInFetchOrder)
     // A fetch that writes nothing adds no row, not even the first time.
     EXPECT_EQ(Rows{}, Fill({NULL, NULL}, 2));
     EXPECT_EQ((Rows{"X", "Y"}), Fill({NULL, "X", NULL, "Y"}, 4));
+    Screenshot(owner, "fill_list");
 }
 
 TEST_F(OwnerDrawTest, SelectedFocusedRowIsHighlightedWithIconTextAndFocusRectangle)
