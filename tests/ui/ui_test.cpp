@@ -36,23 +36,12 @@ void PumpMessages(DWORD milliseconds)
     }
 }
 
-// Saves a window of this thread once the screen shows what it holds (given
-// up to 3 s): Wine puts a painting on the screen a while after it is done.
-// Single pixels of the window, on a grid, come from the window itself.
+// Saves a window of this thread, given the while Wine takes to put a
+// painting on the screen.
 void Screenshot(HWND window, const char *name)
 {
     RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT r;
-    GetWindowRect(window, &r);
-    HDC own = GetWindowDC(window);
-    for (int i = 0, wrong = 1; i < 30 && wrong; ++i) {
-        PumpMessages(100);
-        wrong = 0;
-        for (int y = 0; y < r.bottom - r.top && !wrong; y += 6)
-            for (int x = 0; x < r.right - r.left && !wrong; x += 6)
-                wrong = GetPixel(own, x, y) != CLR_INVALID && GetPixel(own, x, y) != ScreenPixel(r.left + x, r.top + y);
-    }
-    ReleaseDC(window, own);
+    PumpMessages(400);
     SaveWindowScreenshot(window, name);
 }
 
@@ -69,6 +58,25 @@ void ExpectCentredOver(RECT inner, HWND owner)
     EXPECT_LE(abs((inner.top - outer.top) - (outer.bottom - inner.bottom)), 1);
 }
 
+const int kList = 100;
+const COLORREF kRed = RGB(255, 0, 0);
+typedef std::vector<std::string> Rows;
+
+std::vector<const char *> g_texts;  // what the fetch writes per index; NULL: nothing
+
+void FetchFromTable(WORD i, char *text) { if (i < g_texts.size() && g_texts[i]) lstrcpynA(text, g_texts[i], 1024); }
+
+// The pixels of the area that differ from `expected`; the first few are reported.
+int WrongPixels(HDC dc, RECT area, std::function<COLORREF(int x, int y)> expected)
+{
+    int wrong = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetPixel(dc, x, y) != expected(x, y) && ++wrong <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
+    return wrong;
+}
+
+// An owner window with an owner-drawn list box (id kList) in this thread.
 class MessageDialogTest : public testing::Test {
 protected:
     void SetUp() override
@@ -81,9 +89,21 @@ protected:
         RegisterClassA(&wc);  // fails harmlessly once registered
         owner = CreateWindowExA(0, "KitTestOwner", "Owner", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100,
                                 600, 400, NULL, NULL, ModuleInstance(), NULL);
+        list = CreateWindowExA(0, "LISTBOX", NULL,
+                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY |
+                                   LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                               10, 10, 320, 150, owner, (HMENU)kList, ModuleInstance(), NULL);
+        SendMessageA(list, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), TRUE);
         PumpMessages(50);
     }
     void TearDown() override { DestroyWindow(owner); }
+
+    Rows Fill(std::vector<const char *> texts, SHORT count)
+    {
+        g_texts = texts;
+        FillList(owner, kList, count, FetchFromTable);
+        return ListRows(list);
+    }
 
     // Shows a message over the owner; a second thread notes what the dialog
     // shows, then answers it.
@@ -109,7 +129,7 @@ protected:
         return result;
     }
 
-    HWND owner = NULL;
+    HWND owner = NULL, list = NULL;
     std::string seen;  // caption|text
     HICON icon = NULL;
     std::vector<int> buttons;
@@ -166,44 +186,7 @@ TEST_F(MessageDialogTest, StatusWindowWaitsToBeShownThenShowsDiskAndText)
     DestroyWindow(status);
 }
 
-const int kList = 100;
-const COLORREF kRed = RGB(255, 0, 0);
-typedef std::vector<std::string> Rows;
-
-std::vector<const char *> g_texts;  // what the fetch writes per index; NULL: nothing
-
-void FetchFromTable(WORD i, char *text) { if (i < g_texts.size() && g_texts[i]) lstrcpynA(text, g_texts[i], 1024); }
-
-// The pixels of the area that differ from `expected`; the first few are reported.
-int WrongPixels(HDC dc, RECT area, std::function<COLORREF(int x, int y)> expected)
-{
-    int wrong = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (GetPixel(dc, x, y) != expected(x, y) && ++wrong <= 5) ADD_FAILURE() << "pixel " << x << "," << y;
-    return wrong;
-}
-
-class OwnerDrawTest : public MessageDialogTest {
-protected:
-    void SetUp() override
-    {
-        MessageDialogTest::SetUp();
-        list = CreateWindowExA(0, "LISTBOX", NULL,
-                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY |
-                                   LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                               10, 10, 320, 150, owner, (HMENU)kList, ModuleInstance(), NULL);
-        SendMessageA(list, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), TRUE);
-    }
-    Rows Fill(std::vector<const char *> texts, SHORT count)
-    {
-        g_texts = texts;
-        FillList(owner, kList, count, FetchFromTable);
-        return ListRows(list);
-    }
-
-    HWND list = NULL;
-};
+typedef MessageDialogTest OwnerDrawTest;
 
 TEST_F(OwnerDrawTest, FillListAddsEachTextOnceInFetchOrder)
 {
