@@ -1,74 +1,63 @@
-// The driver file copier against Wine's real LZ32 and the prefix's own
-// driver directory, with the copy page's template as its window.
+// The driver file copier against Wine's real LZ32 and the prefix's own driver
+// directory. The DiskFull test runs only under disk-full-test.sh.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <lzexpand.h>
 
 #include "copy/copier.h"
 #include "copy/copy_harness.h"
-#include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "shell/platform.h"
 #include "support/import_patch.h"
-#include "support/test_files.h"
-#include "support/windows_driver.h"
 
 namespace {
+
+typedef std::vector<std::string> Seen;
+INT_PTR CALLBACK QuietPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+std::string Fixture(const char *name) { return ReadFileBytes(WindowsPath(COPY_FIXTURES) + name); }
+std::string DriverPath(const std::string &name) { return g_install.driverDirectory + name; }
+std::string VersionPath(const std::string &name) { return DriverPath("3\\" + name); }
 
 class CopierTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        page = MakeQuietCopyPage();
         ASSERT_TRUE(page != NULL);
-        plain = Fixture("plain.bin");
-        packed = Fixture("packed.bin");
-        ASSERT_FALSE(plain.empty());
         ASSERT_EQ("SZDD", packed.substr(0, 4));
     }
     void TearDown() override { DestroyWindow(page); }
 
-    void ExpectInBothPlaces(const std::string &name)
+    void ExpectCopy(LONG index, CopyOutcome outcome, const Seen &messages)
     {
-        EXPECT_TRUE(FileExists(DriverPath(name))) << name;
-        EXPECT_TRUE(FileExists(VersionPath(name))) << name;
+        Seen seen;
+        {
+            DialogAnswerer answerer(IDNO, [&](const std::string &event) { seen.push_back(event); });
+            EXPECT_EQ(outcome, CopyDriverFile(page, index)) << index;
+        }  // joined: seen is complete
+        EXPECT_EQ(messages, seen) << index;
     }
 
-    HWND page = NULL;
-    std::string plain, packed;
+    HWND page = CreateDialogParamA(ModuleInstance(), "IDD_COPY", NULL, QuietPageProc, 0);
+    std::string plain = Fixture("\\plain.bin"), packed = Fixture("\\packed.bin");
 };
 
-TEST_F(CopierTest, EveryKindOfSourceArrivesExpandedInBothPlaces)
+TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
 {
-    struct Case {
-        std::string listName, storedName, stored, expected;
-    } cases[] = {
-        {"PLAIN.DLL", "PLAIN.DLL", plain, plain},
-        {"PACKED.DLL", "PACKED.DLL", packed, plain},
-        {"PACKED.HLP", "PACKED.HL_", packed, plain},
-        {"EMPTY.INI", "EMPTY.INI", "", ""},
-    };
-    std::map<std::string, std::string> medium;
-    std::vector<std::string> names;
-    for (const Case &c : cases) {
-        medium[c.storedName] = c.stored;
-        names.push_back(c.listName);
-    }
-    MakeMedium(medium);
+    // PACKED.HLP lies on the medium under its compressed name only.
+    MakeMedium({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"PACKED.HL_", packed},
+                {"EMPTY.INI", ""}});
+    const std::vector<std::string> names = {"PLAIN.DLL", "PACKED.DLL", "PACKED.HLP", "EMPTY.INI"};
+    const std::string expected[] = {plain, plain, plain, ""};
     PrepareInstall(names);
-    DialogAnswerer answerer;
     for (LONG index = 0; index < 4; ++index) {
-        const Case &c = cases[index];
-        SCOPED_TRACE(c.listName);
-        WriteFileBytes(DriverPath(c.listName), "stale");
-        WriteFileBytes(VersionPath(c.listName), "stale");
-        EXPECT_EQ(COPY_OK, CopyDriverFile(page, index));
-        EXPECT_EQ(c.listName, ControlText(page, IDC_COPY_FILE));
+        const std::string &name = names[index];
+        WriteFileBytes(DriverPath(name), "stale");
+        WriteFileBytes(VersionPath(name), "stale");
+        ExpectCopy(index, COPY_OK, {});
+        EXPECT_EQ(name, ControlText(page, IDC_COPY_FILE));
         EXPECT_EQ(g_install.driverDirectory, ControlText(page, IDC_COPY_DEST));
-        ExpectInBothPlaces(c.listName);
-        EXPECT_TRUE(ReadFileBytes(DriverPath(c.listName)) == c.expected);
-        EXPECT_TRUE(ReadFileBytes(VersionPath(c.listName)) == c.expected);
+        EXPECT_TRUE(ReadFileBytes(DriverPath(name)) == expected[index]) << name;
+        EXPECT_TRUE(ReadFileBytes(VersionPath(name)) == expected[index]) << name;
     }
-    EXPECT_TRUE(answerer.Seen().empty());
 }
 
 // Wine's LZ32 expands a truncated file short and one of an unknown method to
@@ -79,41 +68,31 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
     unknownMethod[8] = 'Q';
     MakeMedium({{"SHORT.DLL", packed.substr(0, packed.size() / 2)}, {"METHOD.DLL", unknownMethod}});
     PrepareInstall({"MISSING.DLL", "SHORT.DLL", "METHOD.DLL"});
-    const char *messages[] = {"Error: File open error.", "Error: File has damaged.",
-                              "Error: File has damaged."};
-    for (LONG index = 0; index < 3; ++index) {
-        DialogAnswerer answerer;
-        EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, index));
-        EXPECT_EQ(std::vector<std::string>{messages[index]}, answerer.Seen());
-    }
-    ExpectInBothPlaces("SHORT.DLL");
+    ExpectCopy(0, COPY_FAILED, {"Error: File open error."});
+    ExpectCopy(1, COPY_FAILED, {"Error: File has damaged."});
+    ExpectCopy(2, COPY_FAILED, {"Error: File has damaged."});
+    // The partial file of a failed expansion is left in both places.
+    EXPECT_TRUE(FileExists(DriverPath("SHORT.DLL")) && FileExists(VersionPath("SHORT.DLL")));
 }
 
 // A name with a folder in it would be written outside the driver
-// directory; a path beyond the buffer would name another file.
+// directory; a path cut to the buffer would name another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
     MakeMedium({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
     PrepareInstall({"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL", "..", "PLAIN.DLL"});
-    for (LONG index = 0; index < 4; ++index) {
-        DialogAnswerer answerer;
-        EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, index)) << index;
-        EXPECT_EQ(std::vector<std::string>{"Error: File open error."}, answerer.Seen());
-    }
-    EXPECT_FALSE(FileExists(std::string(g_install.driverDirectory) + "..\\ESCAPED.DLL"));
+    for (LONG index = 0; index < 4; ++index)
+        ExpectCopy(index, COPY_FAILED, {"Error: File open error."});
+    EXPECT_FALSE(FileExists(DriverPath("..\\ESCAPED.DLL")));
 
     std::string directory = "C:\\" + std::string(TEXT_BUFFER_SIZE - 6, 'x') + "\\";
     CopyText(g_install.driverDirectory, directory.c_str());
-    DialogAnswerer answerer;
-    EXPECT_EQ(COPY_FAILED, CopyDriverFile(page, 4));
-    EXPECT_EQ(std::vector<std::string>{"Error: File open error."}, answerer.Seen());
+    ExpectCopy(4, COPY_FAILED, {"Error: File open error."});
 }
 
-typedef LONG(WINAPI *CopyLZFileFunction)(INT, INT);
-CopyLZFileFunction g_realCopyLZFile;
+decltype(&CopyLZFile) g_realCopyLZFile;
 LONG g_forcedResult;
-
 LONG WINAPI CopyThenReport(INT source, INT target)
 {
     g_realCopyLZFile(source, target);
@@ -128,7 +107,7 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
     PrepareInstall({"PLAIN.DLL"});
     ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
     ASSERT_TRUE(replacement.original != NULL);
-    g_realCopyLZFile = (CopyLZFileFunction)replacement.original;
+    g_realCopyLZFile = (decltype(g_realCopyLZFile))replacement.original;
     const struct {
         LONG code;
         const char *message;
@@ -142,16 +121,21 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
         {LZERROR_GLOBLOCK, "Decompression error.", COPY_FAILED},
         {LZERROR_BADVALUE, "Unknown error accured.", COPY_FAILED},
         {LZERROR_UNKNOWNALG, "File has damaged.", COPY_FAILED},
-        {-9, "Unknown error accured.", COPY_FAILED},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
         g_forcedResult = c.code;
-        DialogAnswerer answerer;
-        EXPECT_EQ(c.outcome, CopyDriverFile(page, 0));
-        EXPECT_EQ(std::vector<std::string>{std::string("Error: ") + c.message}, answerer.Seen());
-        ExpectInBothPlaces("PLAIN.DLL");
+        ExpectCopy(0, c.outcome, {std::string("Error: ") + c.message});
+        EXPECT_TRUE(FileExists(DriverPath("PLAIN.DLL")) && FileExists(VersionPath("PLAIN.DLL")));
     }
+}
+
+// disk-full-test.sh gives the driver directory 256 KiB.
+TEST_F(CopierTest, DiskFullReportsInsufficientSpace)
+{
+    MakeMedium({{"LARGE.DLL", std::string(4 << 20, 'x')}});
+    PrepareInstall({"LARGE.DLL"});
+    ExpectCopy(0, COPY_FAILED, {"Error: Insufficient disk space."});
 }
 
 }  // namespace

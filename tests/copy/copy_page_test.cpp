@@ -1,52 +1,39 @@
-// The copy progress page, run modally as the wizard runs it, with Wine's real
-// LZ32. The bar is seen through DrawTextA and the copies through CopyLZFile,
-// both replaced at this program's imports by recorders that call the real
-// functions; user input is posted to the page as a person's would arrive.
+// The copy page, run modally with Wine's real LZ32; the bar seen through
+// DrawTextA and the copies through CopyLZFile, both recorded at this
+// program's imports; input posted as a person's would arrive.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <mutex>
 
 #include "copy/copy_harness.h"
 #include "copy/copy_page.h"
-#include "resource.h"
-#include "setupinfo/install_selection.h"
+#include <lzexpand.h>
 #include "support/import_patch.h"
 #include "support/screenshot.h"
-#include "support/test_files.h"
-#include "support/windows_driver.h"
 
 namespace {
 
 typedef std::vector<std::string> Events;
-typedef int(WINAPI *DrawTextFunction)(HDC, LPCSTR, int, LPRECT, UINT);
-typedef LONG(WINAPI *CopyLZFileFunction)(INT, INT);
-DrawTextFunction g_realDrawText;
-CopyLZFileFunction g_realCopyLZFile;
+decltype(&DrawTextA) g_realDrawText;
+decltype(&CopyLZFile) g_realCopyLZFile;
 
 std::mutex g_logLock;
 Events g_log;
-std::vector<DWORD> g_logTimes;
+std::vector<DWORD> g_times;
+DWORD g_start;
 std::string g_whitePass;
-LONG g_lastBarIndex;
+std::atomic<LONG> g_lastBarIndex;  // copyIndex of the last bar noted
 int g_copies;
-std::function<void(int)> g_beforeCopy;           // given the 1-based copy number
-std::function<LONG(int, LONG)> g_copyResult;     // may replace the real result
-bool g_cancelAfterFull;                          // Cancel 300 ms after 100 %
-bool g_answerWhenIdle;                           // answer only once the empty bar is drawn
+typedef std::function<void(int number, LONG &result)> CopyHook;  // after each real copy
+CopyHook g_onCopy;
+bool g_answerWhenIdle;  // answer questions only once the empty bar is drawn
 
 void Note(const std::string &event)
 {
     std::lock_guard<std::mutex> hold(g_logLock);
     g_log.push_back(event);
-    g_logTimes.push_back(GetTickCount());
-}
-
-bool Noted(const std::string &event)
-{
-    std::lock_guard<std::mutex> hold(g_logLock);
-    return std::find(g_log.begin(), g_log.end(), event) != g_log.end();
+    g_times.push_back(GetTickCount());
 }
 
 // A box answered before its loop first finds the queue empty never goes
@@ -54,8 +41,8 @@ bool Noted(const std::string &event)
 void NoteAndWaitForEmptyBar(const std::string &event)
 {
     Note(event);
-    if (!g_answerWhenIdle) return;
-    for (int waited = 0; waited < 5000 && !Noted("bar 0 %"); waited += 10) Sleep(10);
+    for (int waited = 0; g_answerWhenIdle && g_lastBarIndex != 0 && waited < 5000; waited += 10)
+        Sleep(10);
 }
 
 HWND Page() { return FindWindowA("#32770", "Copying Files..."); }
@@ -75,7 +62,6 @@ int WINAPI RecordDrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT for
     } else if (g_whitePass == text && g_lastBarIndex != g_install.copyIndex) {
         g_lastBarIndex = g_install.copyIndex;
         Note(std::string("bar ") + text);
-        if (g_cancelAfterFull && g_whitePass == "100 %") SetTimer(NULL, 0, 300, PressCancelNow);
     }
     return g_realDrawText(dc, text, length, rect, format);
 }
@@ -83,10 +69,9 @@ int WINAPI RecordDrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT for
 LONG WINAPI RecordCopy(INT source, INT target)
 {
     Note("copy " + ControlText(Page(), IDC_COPY_FILE));
-    int number = ++g_copies;
-    if (g_beforeCopy) g_beforeCopy(number);
     LONG result = g_realCopyLZFile(source, target);
-    return g_copyResult ? g_copyResult(number, result) : result;
+    if (g_onCopy) g_onCopy(++g_copies, result);
+    return result;
 }
 
 void PostKey(HWND window, WPARAM key)
@@ -95,82 +80,70 @@ void PostKey(HWND window, WPARAM key)
     PostMessageA(window, WM_KEYUP, key, 0xC0000001);
 }
 
-class CopyPageTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        g_realDrawText = (DrawTextFunction)drawText.original;
-        g_realCopyLZFile = (CopyLZFileFunction)copy.original;
-        ASSERT_TRUE(g_realDrawText && g_realCopyLZFile);
-        owner = MakeOwnerWindow();
-    }
-    void TearDown() override
-    {
-        DestroyWindow(owner);
-        g_beforeCopy = nullptr;
-        g_copyResult = nullptr;
-        g_cancelAfterFull = false;
-        g_answerWhenIdle = false;
-    }
+// Runs the page over these files, under an owner hidden and covering the
+// desktop like the wizard's main window; files named LOST... are not on the medium.
+INT_PTR RunPage(const Events &names, int answer = IDNO, CopyHook onCopy = nullptr)
+{
+    static ImportReplacement drawText("USER32.dll", "DrawTextA", (void *)RecordDrawText);
+    static ImportReplacement copy("LZ32.dll", "CopyLZFile", (void *)RecordCopy);
+    static HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0,
+                                        GetSystemMetrics(SM_CXSCREEN),
+                                        GetSystemMetrics(SM_CYSCREEN), NULL, NULL, NULL, NULL);
+    g_realDrawText = (decltype(g_realDrawText))drawText.original;
+    g_realCopyLZFile = (decltype(g_realCopyLZFile))copy.original;
+    std::map<std::string, std::string> medium;
+    for (const std::string &name : names)
+        if (name.compare(0, 4, "LOST") != 0) medium[name] = "data of " + name;
+    MakeMedium(medium);
+    PrepareInstall(names);
+    g_log.clear();
+    g_times.clear();
+    g_lastBarIndex = -1;
+    g_copies = 0;
+    g_onCopy = onCopy;
+    DialogAnswerer answerer(answer, NoteAndWaitForEmptyBar);
+    g_start = GetTickCount();
+    INT_PTR result = RunCopyPage(owner);
+    Note("end");
+    return result;
+}
 
-    // Runs the page over these files; those named LOST... are not on the medium.
-    INT_PTR RunPage(const Events &names, int answer = IDNO)
-    {
-        std::map<std::string, std::string> medium;
-        for (const std::string &name : names)
-            if (name.compare(0, 4, "LOST") != 0) medium[name] = "data of " + name;
-        MakeMedium(medium);
-        PrepareInstall(names);
-        g_log.clear();
-        g_logTimes.clear();
-        g_lastBarIndex = -1;
-        g_copies = 0;
-        DialogAnswerer answerer(answer, NoteAndWaitForEmptyBar);
-        start = GetTickCount();
-        INT_PTR result = RunCopyPage(owner);
-        Note("end");
-        return result;
-    }
+void ExpectBetween(DWORD low, DWORD ms, DWORD high)
+{
+    EXPECT_GE(ms, low);
+    EXPECT_LT(ms, high);
+}
 
-    ImportReplacement drawText{"USER32.dll", "DrawTextA", (void *)RecordDrawText};
-    ImportReplacement copy{"LZ32.dll", "CopyLZFile", (void *)RecordCopy};
-    HWND owner = NULL;
-    DWORD start = 0;
-};
-
+// Navy left of the split, white right of it, from edge to edge.
 void ExpectBarSplitAt(int percent)
 {
     HWND bar = GetDlgItem(Page(), IDC_COPY_BAR);
     RECT r;
     GetClientRect(bar, &r);
-    POINT split = {percent * r.right / 100, r.bottom / 2}, origin = {0, 0};
-    ClientToScreen(bar, &split);
-    ClientToScreen(bar, &origin);
-    EXPECT_EQ(RGB(0, 0, 128), ScreenPixel(origin.x, split.y));
-    EXPECT_EQ(RGB(0, 0, 128), ScreenPixel(split.x - 2, split.y));
-    EXPECT_EQ(RGB(255, 255, 255), ScreenPixel(split.x + 2, split.y));
-    EXPECT_EQ(RGB(255, 255, 255), ScreenPixel(origin.x + r.right - 1, split.y));
+    MapWindowPoints(bar, NULL, (POINT *)&r, 2);
+    LONG split = r.left + percent * (r.right - r.left) / 100, y = (r.top + r.bottom) / 2;
+    for (int x : {r.left, split - 2}) EXPECT_EQ(RGB(0, 0, 128), ScreenPixel(x, y)) << x;
+    for (int x : {split + 2, r.right - 1}) EXPECT_EQ(RGB(255, 255, 255), ScreenPixel(x, y)) << x;
 }
 
-TEST_F(CopyPageTest, ThreeFilesFillTheBarByThirdsThenEndAfterASecond)
+// During a run Enter and Esc reach the focused Cancel button as plain keys
+// and do nothing: no question comes between the eight files.
+TEST(CopyPageTest, BarShowsRoundedSharesAndThePageWaitsBeforeAndAfter)
 {
-    g_beforeCopy = [](int number) {
-        if (number == 2) ExpectBarSplitAt(33);
-        if (number == 3) SaveWindowScreenshot(Page(), "copy_page");
-    };
-    EXPECT_EQ(1, RunPage({"A.DLL", "B.DLL", "C.DLL"}));
+    EXPECT_EQ(1, RunPage({"A.DLL", "B.DLL", "C.DLL"}, IDNO, [](int number, LONG &) {
+                  if (number == 2) ExpectBarSplitAt(33);
+              }));
     ASSERT_EQ((Events{"copy A.DLL", "bar 33 %", "copy B.DLL", "bar 67 %", "copy C.DLL",
                       "bar 100 %", "end"}),
               g_log);
-    EXPECT_GE(g_logTimes[0] - start, 90u);
-    EXPECT_LT(g_logTimes[0] - start, 700u);
-    EXPECT_GE(g_logTimes[6] - g_logTimes[5], 950u);
-    EXPECT_LT(g_logTimes[6] - g_logTimes[5], 1700u);
-}
+    ExpectBetween(90, g_times[0] - g_start, 700);
+    ExpectBetween(950, g_times[6] - g_times[5], 1700);
 
-TEST_F(CopyPageTest, PercentagesRoundHalvesUp)
-{
-    EXPECT_EQ(1, RunPage({"E0", "E1", "E2", "E3", "E4", "E5", "E6", "E7"}));
+    EXPECT_EQ(1, RunPage({"E0", "E1", "E2", "E3", "E4", "E5", "E6", "E7"}, IDNO, [](int, LONG &) {
+                  PostKey(GetFocus(), VK_RETURN);
+                  PostKey(GetFocus(), VK_ESCAPE);
+              }));
+    EXPECT_EQ(17u, g_log.size());
     EXPECT_EQ("bar 13 %", g_log[1]);
 
     Events names;
@@ -179,48 +152,37 @@ TEST_F(CopyPageTest, PercentagesRoundHalvesUp)
     ASSERT_EQ(2u * 200 + 1, g_log.size());
     EXPECT_EQ("bar 100 %", g_log[2 * 199 - 1]);
     EXPECT_EQ("copy 1199", g_log[2 * 199]);
-}
 
-TEST_F(CopyPageTest, EmptyListDrawsNoBarAndEndsAfterBothWaits)
-{
+    // With nothing to copy the page still waits out both its delays.
     EXPECT_EQ(1, RunPage({}));
     EXPECT_EQ(Events{"end"}, g_log);
-    EXPECT_GE(g_logTimes[0] - start, 1050u);
-    EXPECT_LT(g_logTimes[0] - start, 1900u);
+    ExpectBetween(1050, g_times[0] - g_start, 1900);
 }
 
-TEST_F(CopyPageTest, FailedCopyShowsOnlyTheCopierMessage)
+TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
 {
-    EXPECT_EQ(2, RunPage({"A.DLL", "LOST.DLL", "C.DLL"}));
-    EXPECT_EQ((Events{"copy A.DLL", "bar 33 %", "Error: File open error.", "end"}), g_log);
-}
-
-TEST_F(CopyPageTest, CancelDuringACopyIsAskedWhenThatFileIsDone)
-{
-    g_beforeCopy = [](int number) {
+    auto cancelDuringSecond = [](int number, LONG &) {
         if (number == 2) PressButton(Page(), IDCANCEL);
     };
-    EXPECT_EQ(2, RunPage({"A", "B", "C", "D"}, IDYES));
+    EXPECT_EQ(2, RunPage({"A", "B", "C", "D"}, IDYES, cancelDuringSecond));
     EXPECT_EQ((Events{"copy A", "bar 25 %", "copy B", "bar 50 %", "Question", "end"}), g_log);
-
-    EXPECT_EQ(1, RunPage({"A", "B", "C", "D"}, IDNO));
+    EXPECT_EQ(1, RunPage({"A", "B", "C", "D"}, IDNO, cancelDuringSecond));
     EXPECT_EQ((Events{"copy A", "bar 25 %", "copy B", "bar 50 %", "Question", "copy C",
                       "bar 75 %", "copy D", "bar 100 %", "end"}),
               g_log);
-}
 
-TEST_F(CopyPageTest, CancelInTheLastSecondDecidesTheOutcome)
-{
+    // After the last copy: within the second at 100 %.
+    auto cancelSoonAfterLast = [](int number, LONG &) {
+        if (number == 2) SetTimer(NULL, 0, 300, PressCancelNow);
+    };
     for (int answer : {IDYES, IDNO}) {
-        g_cancelAfterFull = true;
-        EXPECT_EQ(answer == IDYES ? 2 : 1, RunPage({"A", "B"}, answer));
+        EXPECT_EQ(answer == IDYES ? 2 : 1, RunPage({"A", "B"}, answer, cancelSoonAfterLast));
         EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "Question", "end"}),
                   g_log);
     }
 }
 
 HHOOK g_initHook;
-
 LRESULT CALLBACK PressEnterOnOpening(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *call = (const CWPRETSTRUCT *)lParam;
@@ -231,47 +193,40 @@ LRESULT CALLBACK PressEnterOnOpening(int code, WPARAM wParam, LPARAM lParam)
 
 // Before the first run Enter reaches the default Cancel button and asks;
 // the question going idle paints an empty bar; No copies from the first file.
-// During a run Enter and Esc reach the button as plain keys and do nothing.
-TEST_F(CopyPageTest, EnterAsksBeforeTheFirstCopyButNotDuringARun)
+TEST(CopyPageTest, EnterBeforeTheFirstCopyAsks)
 {
     g_initHook = SetWindowsHookExA(WH_CALLWNDPROCRET, PressEnterOnOpening, NULL,
                                    GetCurrentThreadId());
     g_answerWhenIdle = true;
-    INT_PTR result = RunPage({"A", "B"}, IDNO);
+    EXPECT_EQ(1, RunPage({"A", "B"}, IDNO));
     UnhookWindowsHookEx(g_initHook);
     g_answerWhenIdle = false;
-    EXPECT_EQ(1, result);
+    // The empty bar may be noted before or after the question is found.
     auto zero = std::find(g_log.begin(), g_log.end(), "bar 0 %");
     ASSERT_TRUE(zero != g_log.end());
     g_log.erase(zero);
     EXPECT_EQ((Events{"Question", "copy A", "bar 50 %", "copy B", "bar 100 %", "end"}), g_log);
-
-    g_beforeCopy = [](int number) {
-        PostKey(GetFocus(), VK_RETURN);
-        PostKey(GetFocus(), VK_ESCAPE);
-    };
-    EXPECT_EQ(1, RunPage({"A", "B"}));
-    EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "end"}), g_log);
 }
 
-// Wine's LZ32 never reports a bad handle, so the recorder does.
-TEST_F(CopyPageTest, RetryCopiesTheSameFileAgainUpToItsBound)
+// Wine's LZ32 never reports a bad handle, so the recorder does: four bad
+// copies of B in a row are retried, a fifth ends the page.
+TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
 {
-    g_copyResult = [](int number, LONG real) { return number == 2 ? LZERROR_BADINHANDLE : real; };
-    EXPECT_EQ(1, RunPage({"A", "B"}));
-    EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "Error: Cannot read the source file",
-                      "copy B", "bar 100 %", "end"}),
-              g_log);
+    EXPECT_EQ(2, RunPage({"A.DLL", "LOST.DLL", "C.DLL"}));
+    EXPECT_EQ((Events{"copy A.DLL", "bar 33 %", "Error: File open error.", "end"}), g_log);
 
-    g_copyResult = [](int number, LONG real) { return number >= 2 ? LZERROR_BADOUTHANDLE : real; };
-    EXPECT_EQ(2, RunPage({"A", "B"}));
-    Events expected = {"copy A", "bar 50 %"};
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        expected.push_back("copy B");
-        expected.push_back("Error: Cannot create the destination file.");
+    for (int failures : {4, 5}) {
+        EXPECT_EQ(failures == 5 ? 2 : 1, RunPage({"A", "B"}, IDNO, [=](int number, LONG &result) {
+                      if (number >= 2 && number < 2 + failures) result = LZERROR_BADOUTHANDLE;
+                  }));
+        Events expected = {"copy A", "bar 50 %"};
+        for (int attempt = 0; attempt < failures; ++attempt)
+            expected.insert(expected.end(),
+                            {"copy B", "Error: Cannot create the destination file."});
+        if (failures == 4) expected.insert(expected.end(), {"copy B", "bar 100 %"});
+        expected.push_back("end");
+        EXPECT_EQ(expected, g_log);
     }
-    expected.push_back("end");
-    EXPECT_EQ(expected, g_log);
 }
 
 }  // namespace

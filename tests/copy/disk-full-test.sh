@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
 # Runs the disk-full copier test in a prefix of its own whose driver
 # directory is a 256 KiB tmpfs, so the copy runs out of room for real.
-# Exits 77 (skipped) where mounting is not permitted.
-#
-#   disk-full-test.sh TEST_PROGRAM.exe
+# Exits 77 (skipped) where mounting is not permitted.   disk-full-test.sh TEST.exe
 set -u
-program=$1
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
 "$tools/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1  # makes the template prefix
 prefix=$(mktemp -d "$root/diskfull.XXXXXX")
 drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
-cleanup() {
-    mountpoint -q "$drivers" && umount "$drivers"
-    rm -rf "$prefix"
-}
-trap cleanup EXIT
+trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
 cp -a "$root/template/." "$prefix/"
 
 if ! reason=$(mount -t tmpfs -o size=256k tmpfs "$drivers" 2>&1); then
@@ -24,4 +17,4 @@ if ! reason=$(mount -t tmpfs -o size=256k tmpfs "$drivers" 2>&1); then
     exit 77
 fi
 mkdir "$drivers/3"
-SETUP_WINE_PREFIX=$prefix "$tools/wine-run.sh" "$program"
+SETUP_WINE_PREFIX=$prefix "$tools/wine-run.sh" "$1"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Test fixtures for the copier: a driver-like text file and its form
-# compressed by mscompress, the tool the medium is made with.
-#   make-fixtures.sh OUT_DIR
+# make-fixtures.sh OUT_DIR: a driver-like text file and its form compressed
+# by mscompress, the tool the medium is made with.
 set -eu
 out=$1
 mkdir -p "$out"

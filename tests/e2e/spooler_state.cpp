@@ -36,16 +36,6 @@ std::vector<InstalledPrinter> InstalledPrinters()
     return printers;
 }
 
-std::vector<std::string> LocalPortNames()
-{
-    std::vector<BYTE> buffer(kListBytes);
-    DWORD needed = 0, count = 0;
-    EnumPortsA(NULL, 1, &buffer[0], kListBytes, &needed, &count);
-    std::vector<std::string> names;
-    for (DWORD i = 0; i < count; ++i) names.push_back(((PORT_INFO_1A *)&buffer[0])[i].pName);
-    return names;
-}
-
 int DriverCount(const char *name)
 {
     std::vector<std::string> names = InstalledDriverNames();

@@ -1,15 +1,12 @@
-// What an installation left behind, read through the spooler and the
-// profile as any other program would, and the spooler and port set-ups the
-// tests start from.
+// What an installation left behind, read through the spooler and the profile
+// as any other program would, and the spooler set-ups the tests start from.
 #pragma once
 #include <windows.h>
 #include <string>
 #include <vector>
 
 struct InstalledPrinter {
-    std::string name;
-    std::string driver;
-    std::string port;
+    std::string name, driver, port;
 };
 
 std::vector<std::string> InstalledDriverNames();
@@ -33,5 +30,3 @@ bool AddPrinterOnDriver(const char *printerName, const char *driverName, const c
 // Whatever printer and driver of that name there is goes.
 void DeletePrinterAndDriverNamed(const char *name);
 
-// The spooler's local port names, in its own order.
-std::vector<std::string> LocalPortNames();

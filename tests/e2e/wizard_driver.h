@@ -5,9 +5,6 @@
 #include <windows.h>
 #include <string>
 
-extern const char kPageCaption[];    // template caption of the wizard pages
-extern const char kFinishCaption[];  // the finish page's caption at run time
-
 enum WizardWindow {
     WINDOW_READING,  // status window, "Reading setup information..."
     WINDOW_WELCOME,
@@ -35,32 +32,21 @@ DWORD WaitForWizardExit(Wizard *wizard, DWORD timeoutMs);
 HWND FindWizardWindow(const Wizard &wizard, WizardWindow which);
 HWND WaitForWizardWindow(const Wizard &wizard, WizardWindow which, DWORD timeoutMs);
 
-// A message dialog of the program (its own or the platform's) by caption.
-HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
-std::string MessageDialogText(HWND dialog);
-
-// Control of the program's thread that holds the keyboard focus; 0 for none.
-int FocusedControlId(const Wizard &wizard);
-bool IsControlVisible(HWND dialog, int controlId);
-bool IsControlChecked(HWND dialog, int controlId);
-
-// True when the icon static (or the rectangle of a window's client area at
-// x, y) shows this icon: drawing it again over what the screen shows changes
-// next to nothing.
-bool ShowsIcon(HWND window, int x, int y, HICON icon);
-
-// Input as a person gives it.
-void PressKey(const Wizard &wizard, WORD virtualKey);
-void ClickButtonControl(HWND dialog, int controlId);  // BM_CLICK, as the mouse does
-void ClickListRow(HWND list, int row, bool twice);
-
-// The list's top-left pixel of a row, in its client coordinates.
-POINT ListRowOrigin(HWND list, int row);
-
-// Whether any process of that executable name is running in this prefix.
-bool ProcessRunning(const char *exeName);
-
 // Presses a button of a page and waits for the page to go and the next
 // window to come; that window, or NULL.
 HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow next,
                    DWORD timeoutMs);
+
+// A message dialog of the program (its own or the platform's), and its text.
+HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
+std::string MessageDialogText(HWND dialog);
+
+bool IsControlVisible(HWND dialog, int controlId);
+bool IsControlChecked(HWND dialog, int controlId);
+// Input as a person gives it: a key to the control with the focus, a click
+// or a double click on a list's row.
+void PressKey(const Wizard &wizard, WORD virtualKey);
+void ClickListRow(HWND list, int row, bool twice);
+
+// Whether any process of that executable name is running in this prefix.
+bool ProcessRunning(const char *exeName);

@@ -3,24 +3,16 @@
 // take a DLL file before its builtin copy (native first, for setup.exe
 // alone), as Windows would for DLLs that are not known DLLs: any load by name
 // from the medium's folder then takes the marker, which leaves a file.
-// Every test is a ctest entry of its own, so each starts from a fresh prefix.
-#include <gtest/gtest.h>
-
+// Each test is a ctest entry of its own, so it starts from a fresh prefix.
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <map>
-#include <string>
 
 #include "e2e/spooler_state.h"
-#include "e2e/wizard_driver.h"
-#include "hardening/sample_medium.h"
-#include "resource.h"
-#include "support/processes.h"
-#include "support/test_files.h"
-#include "support/windows_driver.h"
+#include "e2e/wizard_fixture.h"
 
 namespace {
-
-const DWORD kWaitMs = 20000;
 
 // Not among the system's known DLLs, and loaded by name by the program or
 // the system's components.
@@ -30,10 +22,7 @@ const char *const kMarkers[] = {"lz32.dll", "winspool.drv", "version.dll"};
 const char *const kFirstModelFiles[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",
                                         "VP_K20x.GPD", "VP_K20x.DLL",  "VP_K201.INI"};
 
-bool SamePath(const std::string &a, const std::string &b)
-{
-    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
+bool SamePath(const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
 bool PlantMarker(const char *name, const std::string &folder)
 {
@@ -51,9 +40,8 @@ bool MarkerLoaded(const char *name, const std::string &folder)
 void PreferNativeMarkers()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides",
-                        0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", 0,
+                    NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     const char order[] = "native,builtin";
     for (const char *name : {"lz32", "winspool.drv", "version"})
         RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)order, sizeof(order));
@@ -67,27 +55,23 @@ void ListTree(const std::string &folder, bool recurse, Listing *listing)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         std::string name = found.cFileName, path = folder + "\\" + name;
         bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // The registry's store at the prefix's root, which Wine's server writes
-        // when it pleases; the spooler's entries and the profile's device entry
-        // in it are read back through the spooler and the profile instead, by
-        // the end-to-end tests.
-        bool registry =
-            !recurse && name.size() > 4 && SamePath(name.substr(name.size() - 4), ".reg");
-        if (name == "." || name == ".." || (directory && !recurse) || registry) continue;
+        // when it pleases, is read back through the spooler and the profile
+        // by the end-to-end tests instead.
+        bool registry = name.find(".reg") != std::string::npos;
+        if (name == "." || name == ".." || (!recurse && (directory || registry))) continue;
         char entry[64];
-        snprintf(entry, sizeof(entry), "%s %lu:%lu %lu:%lu", directory ? "dir" : "file",
-                 directory ? 0 : found.nFileSizeHigh, directory ? 0 : found.nFileSizeLow,
-                 found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+        snprintf(entry, sizeof(entry), "%s %lu %lu:%lu", directory ? "dir" : "file",
+                 directory ? 0 : found.nFileSizeLow, found.ftLastWriteTime.dwHighDateTime,
+                 found.ftLastWriteTime.dwLowDateTime);
         (*listing)[path] = entry;
-        // The profile's folders that Wine links to the Unix home lead out of
-        // the prefix.
+        // The profile's folders linked to the Unix home lead out of the prefix.
         if (directory && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             ListTree(path, true, listing);
-    } while (FindNextFileA(search, &found));
+    }
     FindClose(search);
 }
 
@@ -95,20 +79,14 @@ void ListTree(const std::string &folder, bool recurse, Listing *listing)
 Listing ListPrefixTree()
 {
     Listing listing;
-    if (getenv("WINEPREFIX")) ListTree(WindowsPath(getenv("WINEPREFIX")), false, &listing);
+    ListTree(WindowsPath(getenv("WINEPREFIX")), false, &listing);
     ListTree("C:", true, &listing);
     return listing;
 }
 
-class PlantedDllTest : public testing::Test {
+class PlantedDllTest : public WizardTest {
 protected:
-    Wizard wizard_ = {};
     std::string medium_;
-
-    void TearDown() override
-    {
-        if (wizard_.process.hProcess) WaitForWizardExit(&wizard_, 0);
-    }
 
     void PlantBesideSetup()
     {
@@ -117,49 +95,27 @@ protected:
         for (const char *name : kMarkers) ASSERT_TRUE(PlantMarker(name, medium_)) << name;
     }
 
-    // Next on every page with what each preselects: the first model, COM1:.
-    HWND ToCopyPage()
-    {
-        HWND page = WaitForWizardWindow(wizard_, WINDOW_WELCOME, kWaitMs);
-        for (WizardWindow next : {WINDOW_MODEL, WINDOW_PORT, WINDOW_COPY})
-            page = page ? PressAndAwait(wizard_, page, IDC_NEXT, next, kWaitMs) : NULL;
-        return page;
-    }
-
-    void ExpectFinishAndCleanExit(const char *message)
-    {
-        HWND finish = WaitForWizardWindow(wizard_, WINDOW_FINISH, kWaitMs);
-        ASSERT_TRUE(finish);
-        EXPECT_EQ(message, ControlText(finish, IDC_EXIT_MESSAGE));
-        PressButton(finish, IDOK);
-        EXPECT_EQ(0u, WaitForWizardExit(&wizard_, kWaitMs));
-    }
-
     // Every path added, removed or changed must be the driver directory, its
     // version folder, or a file in one of them (one of the first model's,
     // where only those may be).
     void ExpectOnlyDriverFolderChanges(const Listing &before, bool firstModelFilesOnly)
     {
         std::string directory = DriverDirectory(), version = directory + "\\3";
-        const Listing after = ListPrefixTree();
-        Listing all = after;
-        all.insert(before.begin(), before.end());
-        int changes = 0;
-        for (const auto &entry : all) {
-            const std::string &path = entry.first, parent = path.substr(0, path.find_last_of('\\'));
-            if (before.count(path) && after.count(path) && before.at(path) == after.at(path))
-                continue;
-            ++changes;
-            bool firstModelFile = false;
-            for (const char *file : kFirstModelFiles)
-                firstModelFile |= SamePath(parent + "\\" + file, path);
-            bool inDriverFolders = SamePath(parent, directory) || SamePath(parent, version);
+        Listing after = ListPrefixTree();
+        std::vector<std::pair<std::string, std::string>> changes;
+        std::set_symmetric_difference(before.begin(), before.end(), after.begin(), after.end(),
+                                      std::back_inserter(changes));
+        EXPECT_FALSE(changes.empty()) << "the listing saw nothing copied";
+        for (const auto &change : changes) {
+            const std::string &path = change.first, parent = path.substr(0, path.rfind('\\'));
+            bool modelFile = std::any_of(
+                std::begin(kFirstModelFiles), std::end(kFirstModelFiles),
+                [&](const char *file) { return SamePath(parent + "\\" + file, path); });
+            bool inFolders = SamePath(parent, directory) || SamePath(parent, version);
             EXPECT_TRUE(SamePath(path, directory) || SamePath(path, version) ||
-                        (entry.second[0] == 'f' && inDriverFolders &&
-                         (firstModelFile || !firstModelFilesOnly)))
+                        (change.second[0] == 'f' && inFolders && (modelFile || !firstModelFilesOnly)))
                 << "changed: " << path;
         }
-        EXPECT_NE(0, changes) << "the listing saw nothing copied";
     }
 };
 
@@ -168,11 +124,9 @@ TEST_F(PlantedDllTest, RefusalLoadsNoPlantedDll)
     PlantBesideSetup();
     SetProgramWindowsVersion("setup.exe", "win10");
     ASSERT_TRUE(StartWizard(&wizard_, medium_));
-    HWND refusal = WaitForMessageDialog(wizard_, "Install Error", kWaitMs);
-    ASSERT_TRUE(refusal);
+    HWND refusal = AwaitMessage("Install Error");
     EXPECT_EQ("This Driver is not supported on this Operating System.", MessageDialogText(refusal));
-    PressButton(refusal, IDOK);
-    EXPECT_EQ(0u, WaitForWizardExit(&wizard_, kWaitMs));
+    ExpectCleanExit(refusal);
     for (const char *name : kMarkers) EXPECT_FALSE(MarkerLoaded(name, medium_)) << name;
 }
 
@@ -180,9 +134,9 @@ TEST_F(PlantedDllTest, WholeInstallationLoadsNoPlantedDllAndWritesOnlyTheDriverF
 {
     PlantBesideSetup();
     Listing before = ListPrefixTree();
-    ASSERT_TRUE(StartWizard(&wizard_, medium_));
-    ASSERT_TRUE(ToCopyPage());
-    ExpectFinishAndCleanExit("The Installation has done successfully.");
+    HWND finish = ToFinishPage(Walk(WINDOW_PORT, medium_));
+    ExpectFinishPage(finish, true);
+    ExpectCleanExit(finish);
     for (const char *name : kMarkers) EXPECT_FALSE(MarkerLoaded(name, medium_)) << name;
     ExpectOnlyDriverFolderChanges(before, false);
 }
@@ -191,20 +145,16 @@ TEST_F(PlantedDllTest, WholeInstallationLoadsNoPlantedDllAndWritesOnlyTheDriverF
 // waits a second after its last file before it ends.
 TEST_F(PlantedDllTest, CancelledInstallationLeavesOnlyTheFilesAlreadyCopied)
 {
-    medium_ = CopyOfSampleMedium("cancel");
+    std::string medium = CopyOfSampleMedium("cancel");
     Listing before = ListPrefixTree();
-    ASSERT_TRUE(StartWizard(&wizard_, medium_));
-    HWND copy = ToCopyPage();
-    ASSERT_TRUE(copy);
+    HWND copy = Walk(WINDOW_COPY, medium);
     std::string firstFile = DriverDirectory() + "\\3\\" + kFirstModelFiles[0];
     for (DWORD start = GetTickCount(); !FileExists(firstFile) && GetTickCount() - start < kWaitMs;)
         Sleep(5);
     ASSERT_TRUE(FileExists(firstFile));
-    PressButton(copy, IDCANCEL);
-    HWND question = WaitForMessageDialog(wizard_, "Question", kWaitMs);
-    ASSERT_TRUE(question);
-    PressButton(question, IDYES);
-    ExpectFinishAndCleanExit("The Installation has failed.");
+    HWND finish = CancelConfirmed(copy);
+    ExpectFinishPage(finish, false);
+    ExpectCleanExit(finish);
     ExpectOnlyDriverFolderChanges(before, true);
 }
 

@@ -1,58 +1,39 @@
 // Hostile setup-information files, mutations of the sample medium's from a
 // fixed seed, against the reader, the medium check and the whole wizard:
 // none may crash, hang or write past a buffer.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <random>
 #include <sstream>
-#include <vector>
 
-#include "e2e/wizard_driver.h"
-#include "hardening/sample_medium.h"
+#include "e2e/wizard_fixture.h"
 #include "medcheck/medium_check.h"
-#include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "shell/platform.h"
-#include "support/windows_driver.h"
+#include "support/test_files.h"
 
 namespace {
 
 typedef std::vector<std::string> Lines;
 
 std::mt19937 g_random;
-unsigned Below(size_t n) { return n ? (unsigned)(g_random() % n) : 0; }
+unsigned Below(size_t n) { return (unsigned)(g_random() % n); }
 
 // Around the reader's 1024-byte buffers and its 2048-byte key list.
-const int kLongLengths[] = {1021, 1022, 1023, 1024, 1025, 1026, 1027,
-                            2046, 2047, 2048, 4096, 70000};
-
+const int kLongLengths[] = {1021, 1022, 1023, 1024, 1025, 1026, 1027, 2046, 2047, 2048, 4096, 70000};
 const char kName[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
-const char kPrintable[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 _-.,=\"[];@\\";
+const char kPrintable[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 _-.,=\"[];@\\";
 const char kModelKey[] = "\"Vantrel";
+// CopyFiles names of all lengths, some empty, some with the '@' of a
+// file without a section.
+const char kFileList[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_,,,@";
 
 std::string Text(size_t length, const char *alphabet)
 {
     std::string text;
-    for (size_t i = 0; i < length; ++i) text += alphabet[Below(strlen(alphabet))];
+    while (text.size() < length) text += alphabet[Below(strlen(alphabet))];
     return text;
-}
-
-// A CopyFiles value of exactly length characters: names that fill the
-// CopyList to the last byte, or ones with '@'s, some empty.
-std::string FileList(size_t length)
-{
-    std::string list;
-    bool marked = Below(2);
-    while (list.size() < length) {
-        if (!list.empty()) list += ',';
-        list += marked ? (Below(10) ? "@" : "") + Text(Below(13), kName)
-                       : Text(1 + Below(12), kName);
-    }
-    return list.substr(0, length);
 }
 
 // A random line that starts with prefix; NULL when there is none.
@@ -64,66 +45,53 @@ std::string *LineOf(Lines &lines, const char *prefix)
     return found.empty() ? NULL : found[Below(found.size())];
 }
 
-void SetValue(Lines &lines, const char *prefix, const std::string &value)
-{
-    std::string *line = LineOf(lines, prefix);
-    if (line) *line = line->substr(0, line->find('=') + 1) + value;
-}
-
 // A random section: its header and the line after its last.
-std::pair<size_t, size_t> AnySection(const Lines &lines)
+std::pair<size_t, size_t> AnySection(Lines &lines)
 {
-    std::vector<size_t> headers;
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (!lines[i].empty() && lines[i][0] == '[') headers.push_back(i);
-    size_t header = headers.empty() ? lines.size() : headers[Below(headers.size())];
-    size_t end = header + 1;
+    std::string *header = LineOf(lines, "[");
+    if (!header) return {0, 0};
+    size_t end = header - &lines[0] + 1;
     while (end < lines.size() && (lines[end].empty() || lines[end][0] != '[')) ++end;
-    return {header, std::min(end, lines.size())};
+    return {header - &lines[0], end};
 }
 
 // count bytes of first .. first + range - 1 put in at random places.
 void Scatter(Lines &lines, unsigned count, int first, int range)
 {
-    for (; count && !lines.empty(); --count) {
+    for (; count; --count) {
         std::string &line = lines[Below(lines.size())];
         line.insert(line.begin() + Below(line.size() + 1), (char)(first + Below(range)));
     }
 }
 
-struct Mutation {
-    const char *name;
-    void (*apply)(Lines &);
-};
-
 // Those that look for keys and sections come first, so that a mix applies
 // them before the bytes are scrambled.
-const Mutation kMutations[] = {
+const struct {
+    const char *name;
+    void (*apply)(Lines &);
+} kMutations[] = {
     {"long line", [](Lines &lines) {
          size_t length = kLongLengths[Below(12)];
          std::string forms[] = {Text(length, kPrintable), "[" + Text(length, kName) + "]",
                                 Text(8, kName) + "=" + Text(length, kPrintable)};
-         lines.insert(lines.begin() + Below(lines.size() + 1), forms[Below(3)]);
-     }},
+         lines.insert(lines.begin() + Below(lines.size() + 1), forms[Below(3)]); }},
     {"long key", [](Lines &lines) {
          std::string key = Text(kLongLengths[Below(12)] - 2, kName);
          auto models = std::find(lines.begin(), lines.end(), "[VantrelPelzoran]");
          lines.insert(models == lines.end() ? models : models + 1,
-                      Below(4) ? "\"" + key + "\" = VP_K201,HWID" : key + "=VP_K201");
-     }},
+                      Below(4) ? "\"" + key + "\" = VP_K201,HWID" : key + "=VP_K201"); }},
+    // A model's hardware id or install section, or a value of that section.
     {"1023-character value", [](Lines &lines) {
-         // A model's hardware id or install section, or a value of that section.
          const char *keys[] = {kModelKey, kModelKey, "CopyFiles", "DataSection", "DefaultDataType"};
          size_t length = 1022 + Below(3), which = Below(5);
-         std::string value = which == 2 ? FileList(length) : Text(length, kName);
+         std::string value = Text(length, which == 2 ? kFileList : kName);
          if (which == 0) value.replace(0, 8, "VP_K201,");
          if (which == 1) value.replace(length - 5, 5, ",HWID");
-         SetValue(lines, keys[which], value);
-     }},
+         if (std::string *line = LineOf(lines, keys[which]))
+             *line = line->substr(0, line->find('=') + 1) + value; }},
     {"missing section", [](Lines &lines) {
          std::pair<size_t, size_t> section = AnySection(lines);
-         lines.erase(lines.begin() + section.first, lines.begin() + section.second);
-     }},
+         lines.erase(lines.begin() + section.first, lines.begin() + section.second); }},
     // In the same or another letter case, with other values or the same.
     {"duplicate section", [](Lines &lines) {
          std::pair<size_t, size_t> section = AnySection(lines);
@@ -132,22 +100,17 @@ const Mutation kMutations[] = {
          for (std::string &line : copy)
              if (line.find('=') != std::string::npos && Below(2))
                  line = line.substr(0, line.find('=') + 1) + Text(Below(40), kPrintable);
-         auto at = Below(2) ? lines.end() : lines.begin() + section.second;
-         lines.insert(at, copy.begin(), copy.end());
-     }},
+         lines.insert(Below(2) ? lines.end() : lines.begin() + section.second, copy.begin(), copy.end()); }},
     {"unquoted or one-character key", [](Lines &lines) {
          std::string *line = LineOf(lines, kModelKey);
-         if (!line || line->find('=') == std::string::npos) return;
-         const char *keys[] = {"Vantrel VP-K201", "Vantrel VP-K201\"", "X", "\"", "@", " ", "",
-                               "\"\""};
-         *line = keys[Below(8)] + line->substr(line->find('='));
-     }},
+         const char *keys[] = {"Vantrel VP-K201", "Vantrel VP-K201\"", "X", "\"", "@", " ", "", "\"\""};
+         if (line && line->find('=') != std::string::npos)
+             *line = keys[Below(8)] + line->substr(line->find('=')); }},
     // Byte-order marks of the encodings the profile reader may guess, too.
     {"non-ASCII bytes", [](Lines &lines) {
          const char *marks[] = {"", "", "", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
          lines[0].insert(0, marks[Below(6)]);
-         Scatter(lines, 1 + Below(40), 0x80, 0x80);
-     }},
+         Scatter(lines, 1 + Below(40), 0x80, 0x80); }},
     {"NULs", [](Lines &lines) { Scatter(lines, 1 + Below(20), 0, 1); }},
     // A line joined to the next by a CR alone, for some or all of them.
     {"lone CRs", [](Lines &lines) {
@@ -157,17 +120,14 @@ const Mutation kMutations[] = {
                  lines[i - 1] += "\r" + lines[i];
                  lines.erase(lines.begin() + i);
              }
-         Scatter(lines, Below(10), '\r', 1);
-     }},
+         Scatter(lines, Below(10), '\r', 1); }},
 };
 const unsigned kMutationCount = sizeof(kMutations) / sizeof(kMutations[0]);
 
 enum MutantForm { AS_FILE, MISSING, AS_FOLDER };
-
 struct Mutant {
-    std::string name;  // the mutations applied, for messages
+    std::string name, bytes;  // the name tells the mutations applied
     MutantForm form;
-    std::string bytes;
 };
 
 // The missing file and the folder, one of each single mutation, then mixes
@@ -179,8 +139,8 @@ std::vector<Mutant> Corpus()
     for (std::string line; std::getline(in, line);)
         base.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
     g_random.seed(0x5E7F11E5);
-    std::vector<Mutant> corpus = {{"#0; missing file", MISSING, ""},
-                                  {"#1; folder in place of the file", AS_FOLDER, ""}};
+    std::vector<Mutant> corpus = {{"#0; missing file", "", MISSING},
+                                  {"#1; folder in place of the file", "", AS_FOLDER}};
     while (corpus.size() < 240) {
         std::vector<unsigned> chosen = {(unsigned)corpus.size() - 2};
         if (chosen[0] >= kMutationCount) {
@@ -188,19 +148,16 @@ std::vector<Mutant> Corpus()
             for (unsigned &index : chosen) index = Below(kMutationCount);
         }
         std::sort(chosen.begin(), chosen.end());
-        Mutant mutant = {"#" + std::to_string(corpus.size()), AS_FILE, ""};
+        Mutant mutant = {"#" + std::to_string(corpus.size()), "", AS_FILE};
         Lines lines = base;
-        for (unsigned index : chosen) {
-            kMutations[index].apply(lines);
-            mutant.name += std::string("; ") + kMutations[index].name;
-        }
+        for (unsigned index : chosen)
+            kMutations[index].apply(lines), mutant.name += std::string("; ") + kMutations[index].name;
         for (const std::string &line : lines) mutant.bytes += line + "\r\n";
         corpus.push_back(mutant);
     }
     return corpus;
 }
 
-// Puts the mutant into folder as its setup-information file.
 void PlaceMutant(const Mutant &mutant, const std::string &folder)
 {
     std::string path = folder + "\\VP_K20x.INF";
@@ -211,12 +168,6 @@ void PlaceMutant(const Mutant &mutant, const std::string &folder)
 }
 
 const unsigned char kGuard = 0xA5;
-
-bool AllGuard(const void *bytes, size_t size)
-{
-    const unsigned char *begin = (const unsigned char *)bytes;
-    return std::count(begin, begin + size, kGuard) == (ptrdiff_t)size;
-}
 
 // The record as the reader needs it, every other byte a pattern that a stray
 // write would change.
@@ -230,45 +181,40 @@ void PrepareInstall(const std::string &path, const std::string &model)
 }
 
 // Every name the reader hands out, each into a buffer between guard bytes;
-// then each of those and names around the buffers' size chosen: Read install
-// data changes its own fields alone and leaves them whole.
+// then each of those and names around the buffers' size chosen: reading the
+// install data changes its own fields alone and leaves them terminated.
 void ReadAsTheWizardDoes(const std::string &path)
 {
     PrepareInstall(path, "");
-    WORD count = ModelCount();
     std::vector<std::string> names = {"", std::string(1021, 'M'), std::string(1022, 'M'),
                                       std::string(1023, 'M')};
-    for (WORD index = 0; index <= count; ++index) {
+    for (WORD index = 0, count = ModelCount(); index <= count; ++index) {
         unsigned char guarded[64 + TEXT_BUFFER_SIZE + 64];
         char *text = (char *)guarded + 64;
         memset(guarded, kGuard, sizeof(guarded));
         ModelNameAt(index, text);
-        ASSERT_TRUE(AllGuard(guarded, 64) && AllGuard(text + TEXT_BUFFER_SIZE, 64))
+        bool untouched = std::count(guarded, guarded + sizeof(guarded), kGuard) == (int)sizeof(guarded);
+        ASSERT_TRUE(untouched || memchr(text, 0, TEXT_BUFFER_SIZE)) << "index " << index;
+        ASSERT_EQ(128, std::count(guarded, guarded + 64, kGuard) +
+                           std::count(guarded + 64 + TEXT_BUFFER_SIZE, std::end(guarded), kGuard))
             << "index " << index;
-        if (memchr(text, 0, TEXT_BUFFER_SIZE))
-            names.push_back(text);
-        else
-            ASSERT_TRUE(AllGuard(text, TEXT_BUFFER_SIZE)) << "index " << index;
+        if (!untouched) names.push_back(text);
     }
     for (const std::string &model : names) {
         PrepareInstall(path, model);
         InstallSelection before;
         memcpy(&before, &g_install, sizeof(before));
         EXPECT_TRUE(ReadInstallData());
-        memcpy(before.copyList, g_install.copyList, TEXT_BUFFER_SIZE);
-        memcpy(before.driverDirectory, g_install.driverDirectory, TEXT_BUFFER_SIZE);
-        memcpy(before.defaultDataType, g_install.defaultDataType, TEXT_BUFFER_SIZE);
+        for (auto field : {&InstallSelection::copyList, &InstallSelection::driverDirectory,
+                           &InstallSelection::defaultDataType})
+            memcpy(before.*field, g_install.*field, TEXT_BUFFER_SIZE);
         before.fileCount = g_install.fileCount;
         EXPECT_EQ(0, memcmp(&before, &g_install, sizeof(before))) << "another field changed";
         const char *list = g_install.copyList, *end = list + TEXT_BUFFER_SIZE;
-        LONG names = 0;
-        for (; list < end && *list; ++names) {
-            const char *name = list;
-            list = std::find(list, end, '\0') + 1;
-            EXPECT_EQ(list - 1, std::find(name, list - 1, ',')) << "a comma in a CopyList name";
-        }
+        LONG files = 0;
+        for (; list < end && *list; ++files) list = std::find(list, end, '\0') + 1;
         EXPECT_LT(list, end) << "the CopyList runs past its buffer";
-        EXPECT_EQ(names, g_install.fileCount);
+        EXPECT_EQ(files, g_install.fileCount);
         EXPECT_TRUE(memchr(g_install.defaultDataType, 0, TEXT_BUFFER_SIZE));
         const char *hardwareId = ModelHardwareId(model.c_str());
         EXPECT_TRUE(!hardwareId || memchr(hardwareId, 0, TEXT_BUFFER_SIZE));
@@ -302,11 +248,8 @@ TEST(SetupInfoCorpusTest, ReaderAndMediumCheckStayWithinTheirBuffers)
 bool WorkToTheEnd(const Wizard &wizard)
 {
     bool finish = false;
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(wizard.process.hProcess, 50) == WAIT_TIMEOUT &&
-           GetTickCount() - start < 60000) {
+    for (int round = 0; round < 1200 && WaitForSingleObject(wizard.process.hProcess, 50); ++round)
         for (HWND window : ProcessWindows(wizard.process.dwProcessId)) {
-            if (WindowClass(window) != "#32770" || !IsWindowEnabled(window)) continue;
             HWND models = GetDlgItem(window, IDC_MODEL_LIST);
             int button = models && ListRows(models).empty() ? IDCANCEL
                        : GetDlgItem(window, IDC_NEXT)      ? IDC_NEXT
@@ -314,16 +257,13 @@ bool WorkToTheEnd(const Wizard &wizard)
                        : GetDlgItem(window, IDOK)          ? IDOK
                        : GetDlgItem(window, IDC_MSG_TEXT)  ? IDCANCEL
                                                            : 0;
-            if (!button) continue;
+            if (!button || WindowClass(window) != "#32770" || !IsWindowEnabled(window)) continue;
             finish |= GetDlgItem(window, IDC_EXIT_MESSAGE) != NULL;
             PressButton(window, button);
             // Taken once the window has gone or a message of its own holds it.
-            DWORD pressed = GetTickCount();
-            while (IsWindow(window) && IsWindowEnabled(window) && GetTickCount() - pressed < 10000)
-                Sleep(20);
+            for (int wait = 0; wait < 500 && IsWindow(window) && IsWindowEnabled(window); ++wait) Sleep(20);
             break;
         }
-    }
     return finish;
 }
 

@@ -1,0 +1,221 @@
+// Registration, removal of a previous installation and the default printer
+// under Wine's real spooler and profile. Wine keeps no driver date, hardware
+// id, provider or URL: those are checked on the record captured at the import.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <thread>
+
+#include "e2e/spooler_state.h"
+#include "setupinfo/install_selection.h"
+#include "setupinfo/setup_info.h"
+#include "spooler/default_printer.h"
+#include "spooler/registration.h"
+#include "support/import_patch.h"
+#include "support/test_files.h"
+#include "support/windows_driver.h"
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+const char kModel[] = "Test K201";
+
+// Setup information of the test's own in a new current directory, and
+// g_install filled as the pages would. Returns the path of VP_K20x.DLL there.
+std::string PrepareInstall(const char *model, const char *port)
+{
+    std::string folder = MakeTempFolder("spooler");
+    WriteFileBytes(folder + "\\VP_K20x.INF",
+                   "[VantrelPelzoran]\r\n\"Test K201\" = K201,TESTHWID-K201\r\n[K201]\r\n"
+                   "CopyFiles=@UNIDRV.DLL,@UNIDRVUI.DLL,@UNIDRV.HLP,@VP_K20x.GPD,@VP_K20x.DLL\r\n"
+                   "DataSection=DATA\r\n[DATA]\r\nDefaultDataType=NT EMF 1.008\r\n");
+    SetCurrentDirectoryA(folder.c_str());
+    CopyText(g_install.setupInfoPath, (folder + "\\VP_K20x.INF").c_str());
+    g_install.driverVersion = 3;
+    g_install.environment = "Windows NT x86";
+    CopyText(g_install.modelName, model);
+    CopyText(g_install.portName, port);
+    ReadInstallData();
+    return folder + "\\VP_K20x.DLL";
+}
+
+// Wine gives back full paths where the program hands over file names.
+std::string Name(const char *path)
+{
+    std::string text = path ? path : "(none)";
+    return text.substr(text.find_last_of('\\') + 1);
+}
+
+// A NUL-separated list as "a|b|".
+std::string List(const char *list)
+{
+    std::string joined;
+    for (; list && *list; list += lstrlenA(list) + 1) joined += Name(list) + "|";
+    return joined;
+}
+
+// The texts of a level-6 record: those Wine keeps, then the three it drops.
+Texts DriverTexts(const DRIVER_INFO_6A *d)
+{
+    return {Name(d->pName), Name(d->pEnvironment), Name(d->pDriverPath), Name(d->pDataFile),
+            Name(d->pConfigFile), Name(d->pHelpFile), List(d->pDependentFiles),
+            Name(d->pDefaultDataType), List(d->pszzPreviousNames), Name(d->pszOEMUrl),
+            Name(d->pszHardwareID), Name(d->pszProvider)};
+}
+
+struct DriverCall { Texts texts; FILETIME date; DWORD error; };
+std::vector<DriverCall> g_driverCalls;
+decltype(&AddPrinterDriverA) g_realAddDriver;
+
+BOOL WINAPI CaptureAddDriver(LPSTR server, DWORD level, LPBYTE record)
+{
+    BOOL added = g_realAddDriver(server, level, record);
+    DWORD error = GetLastError();
+    // Drivers of other programs come from the test itself, at level 3.
+    if (level == 6)
+        g_driverCalls.push_back({DriverTexts((DRIVER_INFO_6A *)record),
+                                 ((DRIVER_INFO_6A *)record)->ftDriverDate, error});
+    return added;
+}
+
+int g_printersAdded;
+HANDLE WINAPI CountAddPrinter(LPSTR, DWORD, LPBYTE) { ++g_printersAdded; return NULL; }
+
+class SpoolerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_realAddDriver = (decltype(g_realAddDriver))addDriver.original;
+        ASSERT_TRUE(g_realAddDriver != NULL);
+        g_driverCalls.clear();
+    }
+    void TearDown() override
+    {
+        for (const char *name : {kModel, "P", "Someone Else's", "Other Driver"})
+            DeletePrinterAndDriverNamed(name);
+    }
+    ImportReplacement addDriver{"winspool.drv", "AddPrinterDriverA", (void *)CaptureAddDriver};
+};
+class RegistrationTest : public SpoolerTest {};
+class DefaultPrinterTest : public SpoolerTest {};
+
+// The install stage's order: register, remove leniently, register again.
+// VP_K20x.DLL is missing, then held open without sharing: no date either
+// time; at last it is readable and its last-write time is the date.
+TEST_F(RegistrationTest, InstallStageHandsOverTheRecordsAndLeavesOneOfEach)
+{
+    std::string dateFile = PrepareInstall(kModel, "LPT1:");
+    ASSERT_TRUE(RegisterDriverAndPrinter());
+    RemovePreviousInstallationLeniently();
+    EXPECT_EQ("", PrinterDriverAndPort(kModel));
+    WriteFileBytes(dateFile, "driver");
+    HANDLE file = CreateFileA(dateFile.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_TRUE(RegisterDriverAndPrinter());
+    SYSTEMTIME stamp = {2009, 6, 0, 15, 10, 30, 0, 0};
+    FILETIME written;
+    SystemTimeToFileTime(&stamp, &written);
+    SetFileTime(file, NULL, NULL, &written);
+    GetFileTime(file, NULL, NULL, &written);  // as the file system keeps it
+    CloseHandle(file);
+    RemovePreviousInstallationLeniently();
+    ASSERT_TRUE(RegisterDriverAndPrinter());
+
+    EXPECT_EQ(1, DriverCount(kModel));
+    EXPECT_EQ("Test K201|LPT1:", PrinterDriverAndPort(kModel));
+    ASSERT_EQ(3u, g_driverCalls.size());
+    for (int call : {0, 1})
+        EXPECT_EQ(0u, g_driverCalls[call].date.dwLowDateTime |
+                          g_driverCalls[call].date.dwHighDateTime);
+    const DriverCall &d = g_driverCalls[2];
+    EXPECT_EQ(0, CompareFileTime(&written, &d.date));
+    EXPECT_EQ(Texts({kModel, "Windows NT x86", "UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
+                     "UNIDRV.HLP", "UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|VP_K20x.GPD|VP_K20x.DLL|",
+                     "NT EMF 1.008", "Test K201|", "", "TESTHWID-K201",
+                     "Vantrel Pelzoran, Co. Ltd."}),
+              d.texts);
+
+    // What Wine keeps of both records.
+    HANDLE printer = NULL;
+    ASSERT_TRUE(OpenPrinterA((LPSTR)kModel, &printer, NULL));
+    BYTE driver[8192], record[8192];
+    DWORD needed;
+    EXPECT_TRUE(GetPrinterDriverA(printer, NULL, 6, driver, sizeof(driver), &needed));
+    EXPECT_TRUE(GetPrinterA(printer, 2, record, sizeof(record), &needed));
+    ClosePrinter(printer);
+    EXPECT_EQ(3u, ((const DRIVER_INFO_6A *)driver)->cVersion);
+    Texts kept = DriverTexts((const DRIVER_INFO_6A *)driver);
+    EXPECT_EQ(Texts(d.texts.begin(), d.texts.end() - 3), Texts(kept.begin(), kept.end() - 3));
+    const PRINTER_INFO_2A *p = (const PRINTER_INFO_2A *)record;
+    EXPECT_EQ(Texts({kModel, "LPT1:", kModel, "WinPrint", "NT EMF 1.008"}),
+              Texts({Name(p->pPrinterName), Name(p->pPortName), Name(p->pDriverName),
+                     Name(p->pPrintProcessor), Name(p->pDatatype)}));
+    EXPECT_EQ(0x200u, p->Attributes);
+}
+
+TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
+{
+    PrepareInstall(kModel, "LPT1:");
+    // No printer of that name: clear, and the driver of that name stays.
+    ASSERT_TRUE(AddDriverNamed(kModel));
+    EXPECT_TRUE(RemovePreviousInstallation());
+    EXPECT_EQ(1, DriverCount(kModel));
+    DeletePrinterAndDriverNamed(kModel);
+
+    ASSERT_TRUE(RegisterDriverAndPrinter());
+    EXPECT_TRUE(RemovePreviousInstallation());
+    EXPECT_EQ(0, DriverCount(kModel));
+    EXPECT_EQ("", PrinterDriverAndPort(kModel));
+
+    // Wine deletes drivers in use; a printer of the model's name on another
+    // driver leaves no driver of that name to delete.
+    ASSERT_TRUE(AddPrinterOnDriver(kModel, "Other Driver", "LPT1:"));
+    EXPECT_FALSE(RemovePreviousInstallation());
+}
+
+// Wine's spooler takes a driver whose files are missing, but refuses a name
+// longer than a registry key may be.
+TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
+{
+    PrepareInstall(std::string(300, 'K').c_str(), "LPT1:");
+    ImportReplacement add("winspool.drv", "AddPrinterA", (void *)CountAddPrinter);
+    ASSERT_TRUE(add.original != NULL);
+    g_printersAdded = 0;
+    std::string text = "(no box)";
+    std::thread dismisser([&] {
+        HWND box = WaitForProcessWindow(GetCurrentProcessId(), "#32770", "Add a printer error ",
+                                        15000);
+        if (!box) return;
+        text = ControlText(box, 0xFFFF);
+        PressButton(box, IDOK);
+    });
+    EXPECT_FALSE(RegisterDriverAndPrinter());
+    dismisser.join();
+
+    ASSERT_EQ(1u, g_driverCalls.size());
+    std::string code = std::to_string(g_driverCalls[0].error);
+    EXPECT_NE("0", code);
+    EXPECT_EQ("Cannot add a printer driver!\r\n(System Error Code : " + code + ")", text);
+    EXPECT_EQ(0, g_printersAdded);
+}
+
+TEST_F(DefaultPrinterTest, WritesPrinterDriverAndPortOrNothing)
+{
+    ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "LPT1:"));
+    PrepareInstall("P", "COM1:");
+    ASSERT_TRUE(RegisterDriverAndPrinter());
+    ASSERT_TRUE(WriteProfileStringA("windows", "device", "Before,winspool,Ne00:"));
+    EXPECT_FALSE(MakeDefaultPrinter("No such printer"));
+    EXPECT_EQ("Before,winspool,Ne00:", DefaultPrinterEntry());
+
+    EXPECT_TRUE(MakeDefaultPrinter("P"));
+    EXPECT_EQ("P,P,COM1:", DefaultPrinterEntry());
+    char name[1024] = "";
+    DWORD size = sizeof(name);
+    EXPECT_TRUE(GetDefaultPrinterA(name, &size));
+    EXPECT_STREQ("P", name);
+    EXPECT_EQ("Other Driver|LPT1:", PrinterDriverAndPort("Someone Else's"));
+}
+
+}  // namespace
