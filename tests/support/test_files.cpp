@@ -49,7 +49,7 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ProgramFolder()
+static std::string ProgramFolder()
 {
     char module[MAX_PATH];
     GetModuleFileNameA(NULL, module, sizeof(module));

@@ -13,8 +13,5 @@ void WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
 bool FileExists(const std::string &path);
 
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();
-
 // Where screenshots and other things for a person to look at go.
 std::string ArtifactFolder();
