@@ -1,11 +1,11 @@
 # setup_delay_import(TARGET_NAME IMPORT_LIB_NAME DLL_NAME): an imported library
 # TARGET_NAME that binds DLL_NAME late (at first call) instead of at load.
-find_program(SETUP_NM NAMES i686-w64-mingw32-nm REQUIRED)
-find_program(SETUP_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+find_program(SETUP_NM NAMES ${SETUP_MINGW_PREFIX}-nm REQUIRED)
+find_program(SETUP_DLLTOOL NAMES ${SETUP_MINGW_PREFIX}-dlltool REQUIRED)
 
 function(setup_delay_import target import_name dll)
   find_file(import_lib_${import_name} lib${import_name}.a
-            PATHS /usr/i686-w64-mingw32/lib NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+            PATHS /usr/${SETUP_MINGW_PREFIX}/lib NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   set(out ${CMAKE_BINARY_DIR}/delay/lib${import_name}_delay.a)
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay

@@ -10,6 +10,10 @@ def=${out%.a}.def
 {
     echo "LIBRARY $dll"
     echo "EXPORTS"
-    "$nm" "$import_lib" | sed -n 's/.* I __imp__\(.*\)$/\1/p' | sort -u
+    # 32-bit symbols carry one more leading underscore than the names.
+    case $dlltool in
+        *x86_64*) "$nm" "$import_lib" | sed -n 's/.* I __imp_\(.*\)$/\1/p' ;;
+        *) "$nm" "$import_lib" | sed -n 's/.* I __imp__\(.*\)$/\1/p' ;;
+    esac | sort -u
 } > "$def"
 "$dlltool" --input-def "$def" --dllname "$dll" --kill-at --output-delaylib "$out"

@@ -2,14 +2,23 @@
 # Runs every test of a test build tree: ctest with the Win32 programs under
 # Wine, each in a prefix and on an Xvfb display of its own (tools/wine-run.sh).
 #
-#   run-tests.sh TEST_BUILD_DIR [CTEST_ARGS...]
+#   run-tests.sh [--host-only] TEST_BUILD_DIR [CTEST_ARGS...]
+#
+# --host-only runs only the tests that need no Wine (label "host").
 set -u
+host_only=""
+[ "${1:-}" = --host-only ] && { host_only=1; shift; }
 tests=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 
-# Make the template prefix before the tests start side by side.
+if [ -n "$host_only" ]; then
+    cd "$tests" && exec ctest --output-on-failure -L host "$@"
+fi
+# Make the template prefixes before the tests start side by side.
 unset SETUP_WINE_SHARED_DISPLAY
-"$here/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1
+arch=win32
+"$here/runs-32bit.sh" || arch=win64
+SETUP_WINE_ARCH=$arch "$here/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1
 
 cd "$tests" && ctest --output-on-failure -j "${JOBS:-2}" "$@"

@@ -2,6 +2,8 @@
 # Runs one Win32 program under Wine in a prefix of its own.
 #
 #   wine-run.sh PROGRAM.exe [ARGS...]
+#   wine-run.sh --template PROGRAM.exe   makes the template prefix that
+#                                        PROGRAM runs from, prints its path
 #
 # Each run gets an Xvfb display of its own. The prefix is a fresh copy of the project's template prefix (made once,
 # 32-bit, pinned to Windows 7, Mono and Gecko skipped, in a virtual desktop so
@@ -9,8 +11,13 @@
 # its wineserver stopped, so a test may change the spooler, the registry or the
 # Windows version freely and nothing ever reaches ~/.wine.
 #
+# A 64-bit program runs in a 64-bit prefix; a 32-bit one in a 32-bit prefix,
+# or under WOW64 in a 64-bit prefix when SETUP_WINE_ARCH=win64, as on 64-bit
+# Windows.
+#
 # Environment:
 #   SETUP_WINE_ROOT     where the template and run prefixes live (default: build/wine)
+#   SETUP_WINE_ARCH     win32 (default for 32-bit programs) or win64
 #   SETUP_WINE_VERSION  Windows version for this run (win2k, winxp, vista, win7, ...)
 #   SETUP_WINE_KEEP     keep the run prefix (prints its path) for inspection
 #   SETUP_WINE_PREFIX   use this existing prefix as is (not copied, not removed)
@@ -21,9 +28,31 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=${SETUP_WINE_ROOT:-$here/../build/wine}
 mkdir -p "$root"
 root=$(cd "$root" && pwd)
-template=$root/template
 
-export WINEARCH=win32
+# The machine a PE program is built for: 8664 for x86-64, 14c for x86.
+pe_machine() {
+    local offset
+    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+template_only=""
+[ "${1:-}" = --template ] && { template_only=1; shift; }
+program=${1:-}
+case $program in
+    */*) ;;
+    *) program=$(command -v "$program" 2>/dev/null || echo "$program") ;;
+esac
+arch=${SETUP_WINE_ARCH:-win32}
+[ -f "$program" ] && [ "$(pe_machine "$program")" = 8664 ] && arch=win64
+export WINEARCH=$arch
+template=$root/template-$arch
+# Debian's wine script runs the 32-bit loader whenever it is installed; a
+# 64-bit prefix starts from the 64-bit one, which takes WOW64 programs too.
+wine=wine
+if [ "$arch" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    wine=$WINELOADER
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export XDG_CACHE_HOME=$root/cache
@@ -60,10 +89,13 @@ make_template() {
     flock 9
     if [ ! -f "$template/.ready" ]; then
         rm -rf "$template"
-        WINEPREFIX=$template wineboot -i >/dev/null 2>&1
-        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
-        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        WINEPREFIX=$template wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        WINEPREFIX=$template $wine wineboot -i >/dev/null 2>&1
+        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
+        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        # Debian's Wine does not look in the folder its own fonts come in:
+        # without them the frames lack Marlett's glyphs (the close box is an "r").
+        cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$template/drive_c/windows/Fonts/" 2>/dev/null
         WINEPREFIX=$template wineserver -w
         touch "$template/.ready"
     fi
@@ -80,7 +112,14 @@ cleanup() {
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
 }
 
-[ $# -ge 1 ] || { echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: wine-run.sh [--template] PROGRAM [ARGS...]" >&2; exit 2; }
+if [ -n "$template_only" ]; then
+    start_display || exit 1
+    trap cleanup EXIT
+    make_template
+    echo "$template"
+    exit 0
+fi
 start_display || exit 1
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -95,8 +134,8 @@ else
     [ -n "${SETUP_WINE_KEEP:-}" ] && echo "wine-run: prefix kept at $own_prefix" >&2
 fi
 if [ -n "${SETUP_WINE_VERSION:-}" ]; then
-    wine reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1
+    $wine reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1
 fi
-wine "$@"
+$wine "$@"
 rc=$?
 exit $rc

@@ -6,11 +6,16 @@ set -u
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
-"$tools/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1  # makes the template prefix
+template=$("$tools/wine-run.sh" --template "$1") || exit 1
 prefix=$(mktemp -d "$root/diskfull.XXXXXX")
-drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
+# The driver directory of the program's own spooler environment.
+case $template in
+    *win64) drivers=$prefix/drive_c/windows/system32/spool/drivers/x64 ;;
+    *) drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86 ;;
+esac
 trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
-cp -a "$root/template/." "$prefix/"
+cp -a "$template/." "$prefix/"
+mkdir -p "$drivers"
 
 if ! reason=$(mount -t tmpfs -o size=256k tmpfs "$drivers" 2>&1); then
     echo "SKIPPED: cannot mount a tmpfs over the driver directory: $reason"

@@ -8,6 +8,7 @@
 #include "e2e/spooler_state.h"
 #include "resource.h"
 #include "setupinfo/install_selection.h"
+#include "shell/platform.h"
 #include "support/import_patch.h"
 #include "support/processes.h"
 #include "support/screenshot.h"
@@ -71,7 +72,7 @@ protected:
     void SetUp() override
     {
         CopyText(g_install.setupInfoPath, (SampleMediumFolder() + "\\VP_K20x.INF").c_str());
-        g_install.environment = "Windows NT x86";
+        g_install.environment = SpoolerEnvironment();
         g_install.modelName[0] = '\0';
     }
 

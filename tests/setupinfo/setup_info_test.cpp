@@ -11,6 +11,13 @@ namespace {
 
 typedef std::vector<std::string> Names;
 
+// The spooler's driver directory of the environment this build registers for.
+#ifdef _WIN64
+const char kSpoolerDriverDirectory[] = "C:\\windows\\system32\\spool\\drivers\\x64\\";
+#else
+const char kSpoolerDriverDirectory[] = "C:\\windows\\system32\\spool\\drivers\\w32x86\\";
+#endif
+
 class SetupInfoTest : public testing::Test {
 protected:
     void SetUp() override
@@ -113,7 +120,7 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
         EXPECT_EQ(c.copyList, copyList) << c.model;
         EXPECT_EQ((LONG)c.copyList.size(), g_install.fileCount) << c.model;
         EXPECT_STREQ(c.dataType, g_install.defaultDataType) << c.model;
-        EXPECT_EQ(0, lstrcmpiA("C:\\windows\\system32\\spool\\drivers\\w32x86\\", g_install.driverDirectory));
+        EXPECT_EQ(0, lstrcmpiA(kSpoolerDriverDirectory, g_install.driverDirectory));
     }
 
     // The hardware id stays valid across other reads.

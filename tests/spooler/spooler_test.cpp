@@ -11,6 +11,7 @@
 #include "e2e/spooler_state.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
+#include "shell/platform.h"
 #include "spooler/default_printer.h"
 #include "spooler/registration.h"
 #include "support/import_patch.h"
@@ -34,7 +35,7 @@ std::string PrepareInstall(const char *model, const char *port)
     SetCurrentDirectoryA(folder.c_str());
     CopyText(g_install.setupInfoPath, (folder + "\\VP_K20x.INF").c_str());
     g_install.driverVersion = 3;
-    g_install.environment = "Windows NT x86";
+    g_install.environment = SpoolerEnvironment();
     CopyText(g_install.modelName, model);
     CopyText(g_install.portName, port);
     ReadInstallData();
@@ -130,7 +131,7 @@ TEST_F(RegistrationTest, InstallStageHandsOverTheRecordsAndLeavesOneOfEach)
                           g_driverCalls[call].date.dwHighDateTime);
     const DriverCall &d = g_driverCalls[2];
     EXPECT_EQ(0, CompareFileTime(&written, &d.date));
-    EXPECT_EQ(Texts({kModel, "Windows NT x86", "UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
+    EXPECT_EQ(Texts({kModel, SpoolerEnvironment(), "UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
                      "UNIDRV.HLP", "UNIDRV.DLL|UNIDRVUI.DLL|UNIDRV.HLP|VP_K20x.GPD|VP_K20x.DLL|",
                      "NT EMF 1.008", "Test K201|", "", "TESTHWID-K201",
                      "Vantrel Pelzoran, Co. Ltd."}),
