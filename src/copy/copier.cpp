@@ -141,6 +141,26 @@ BOOL IsBareFileName(const char *name)
     return TRUE;
 }
 
+BOOL IsReservedDeviceName(const char *name)
+{
+    static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    static const char *const kNumberedDevices[] = {"COM", "LPT"};
+    char stem[9] = "";
+    int length = 0;
+    // The system ignores an extension, and blanks before it, on these names.
+    while (name[length] && name[length] != '.' && length < 8) ++length;
+    if (length >= 8) return FALSE;
+    lstrcpynA(stem, name, length + 1);
+    while (length > 0 && stem[length - 1] == ' ') stem[--length] = '\0';
+    for (const char *device : kDevices)
+        if (lstrcmpiA(stem, device) == 0) return TRUE;
+    if (length != 4 || stem[3] < '1' || stem[3] > '9') return FALSE;
+    stem[3] = '\0';
+    for (const char *device : kNumberedDevices)
+        if (lstrcmpiA(stem, device) == 0) return TRUE;
+    return FALSE;
+}
+
 LONG ExpandChecked(INT source, INT target)
 {
     SourceFacts facts = ReadSourceFacts((HFILE)source);

@@ -23,5 +23,10 @@ CopyOutcome CopyDriverFile(HWND page, LONG index);
 // Whether a CopyList name is a bare file name, the only kind copied.
 BOOL IsBareFileName(const char *name);
 
+// Whether a name is a reserved device name (CON, PRN, AUX, NUL, COM1-COM9,
+// LPT1-LPT9, in any case, with or without an extension), which opens the
+// device instead of a file.
+BOOL IsReservedDeviceName(const char *name);
+
 // Error code 1 (open failure) or an LZERROR_* code, shown in a message dialog.
 void ReportCopyError(HWND owner, int errorCode);
