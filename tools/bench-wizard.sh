@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times unattended installations of the wizard on the sample medium: the
-# driver program takes setup.exe through every page without screenshots, in
+# wizard-walking program takes setup.exe through every page without screenshots, in
 # a fresh prefix per run, and prints when the main window, the first visible
 # window and the finish page appeared. A benchmark, not a test.
 #
@@ -9,7 +9,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${1:-3}
 medium=$(cd "${2:-$here/../build/medium}" && pwd)
-# The driver program is tools/drive_wizard.cpp, built in the tests tree.
+# The wizard-walking program is tools/drive_wizard.cpp, built in the tests tree.
 driver=${3:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 [ -f "$driver" ] || { echo "bench: $driver is missing; 'make tests' builds it" >&2; exit 1; }
 for run in $(seq 1 "$runs"); do

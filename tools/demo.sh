@@ -3,7 +3,7 @@
 #
 # It first runs medcheck on the medium. With a display, a person clicks
 # through the wizard. Without one, the wizard runs
-# under Xvfb and the project's driver program takes it through a whole
+# under Xvfb and the project's wizard-walking program takes it through a whole
 # installation, leaving the choices as they come: it saves a screenshot of
 # every window (status windows, welcome, model, port, copy, finish) as PNG in
 # build/demo/ and prints what was installed.
@@ -12,7 +12,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 medium=$(cd "$1" && pwd)
-# The driver program is tools/drive_wizard.cpp, built in the tests tree.
+# The wizard-walking program is tools/drive_wizard.cpp, built in the tests tree.
 driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 medcheck=${3:-$here/../build/app/medcheck.exe}
 

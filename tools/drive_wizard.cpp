@@ -14,13 +14,13 @@
 
 #include <string>
 
-#include "e2e/spooler_state.h"
-#include "e2e/wizard_driver.h"
 #include "resource.h"
 #include "support/processes.h"
+#include "support/remote_windows.h"
+#include "support/remote_wizard.h"
 #include "support/screenshot.h"
+#include "support/spooler_state.h"
 #include "support/test_files.h"
-#include "support/windows_driver.h"
 
 namespace {
 

@@ -30,7 +30,8 @@ protected:
     {
         Seen seen;
         {
-            DialogAnswerer answerer(IDNO, [&](const std::string &event) { seen.push_back(event); });
+            DialogAnswerer answerer(GetCurrentProcessId(), GetCurrentThreadId(),
+                                    ErrorsOkQuestions(IDNO, [&](const std::string &event) { seen.push_back(event); }));
             EXPECT_EQ(outcome, CopyDriverFile(page, index)) << index;
         }  // joined: seen is complete
         EXPECT_EQ(messages, seen) << index;
@@ -43,11 +44,11 @@ protected:
 TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
 {
     // PACKED.HLP lies on the medium under its compressed name only.
-    MakeMedium({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"PACKED.HL_", packed},
+    EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"PACKED.HL_", packed},
                 {"EMPTY.INI", ""}});
     const std::vector<std::string> names = {"PLAIN.DLL", "PACKED.DLL", "PACKED.HLP", "EMPTY.INI"};
     const std::string expected[] = {plain, plain, plain, ""};
-    PrepareInstall(names);
+    SelectFilesToCopy(names);
     for (LONG index = 0; index < 4; ++index) {
         const std::string &name = names[index];
         WriteFileBytes(DriverPath(name), "stale");
@@ -66,8 +67,8 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
 {
     std::string unknownMethod = packed;
     unknownMethod[8] = 'Q';
-    MakeMedium({{"SHORT.DLL", packed.substr(0, packed.size() / 2)}, {"METHOD.DLL", unknownMethod}});
-    PrepareInstall({"MISSING.DLL", "SHORT.DLL", "METHOD.DLL"});
+    EnterMediumWith({{"SHORT.DLL", packed.substr(0, packed.size() / 2)}, {"METHOD.DLL", unknownMethod}});
+    SelectFilesToCopy({"MISSING.DLL", "SHORT.DLL", "METHOD.DLL"});
     ExpectCopy(0, COPY_FAILED, {"Error: File open error."});
     ExpectCopy(1, COPY_FAILED, {"Error: File has damaged."});
     ExpectCopy(2, COPY_FAILED, {"Error: File has damaged."});
@@ -79,9 +80,9 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
 // directory; a path cut to the buffer would name another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
-    MakeMedium({{"PLAIN.DLL", plain}});
+    EnterMediumWith({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
-    PrepareInstall({"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL", "..", "PLAIN.DLL"});
+    SelectFilesToCopy({"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL", "..", "PLAIN.DLL"});
     for (LONG index = 0; index < 4; ++index)
         ExpectCopy(index, COPY_FAILED, {"Error: File open error."});
     EXPECT_FALSE(FileExists(DriverPath("..\\ESCAPED.DLL")));
@@ -103,8 +104,8 @@ LONG WINAPI CopyThenReport(INT source, INT target)
 // made by the real call and the code reported by a replacement at the import.
 TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
 {
-    MakeMedium({{"PLAIN.DLL", plain}});
-    PrepareInstall({"PLAIN.DLL"});
+    EnterMediumWith({{"PLAIN.DLL", plain}});
+    SelectFilesToCopy({"PLAIN.DLL"});
     ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
     ASSERT_TRUE(replacement.original != NULL);
     g_realCopyLZFile = (decltype(g_realCopyLZFile))replacement.original;
@@ -133,8 +134,8 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
 // disk-full-test.sh gives the driver directory 256 KiB.
 TEST_F(CopierTest, DiskFullReportsInsufficientSpace)
 {
-    MakeMedium({{"LARGE.DLL", std::string(4 << 20, 'x')}});
-    PrepareInstall({"LARGE.DLL"});
+    EnterMediumWith({{"LARGE.DLL", std::string(4 << 20, 'x')}});
+    SelectFilesToCopy({"LARGE.DLL"});
     ExpectCopy(0, COPY_FAILED, {"Error: Insufficient disk space."});
 }
 

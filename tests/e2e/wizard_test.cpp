@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "e2e/spooler_state.h"
-#include "e2e/wizard_fixture.h"
+#include "support/spooler_state.h"
+#include "support/wizard_fixture.h"
 
 namespace {
 
@@ -26,23 +26,22 @@ std::string SelectedRow(HWND page, int listId)
     return selection < rows.size() ? rows[selection] : "";
 }
 
-// The page still up, a second after what should not have moved it on.
+// The page still up once what should not have moved it on has been handled.
 void ExpectStays(const Wizard &wizard, HWND page, WizardWindow notNext)
 {
-    Sleep(1000);
+    EXPECT_TRUE(AwaitPostedInputHandled(page, kWaitMs));
     EXPECT_TRUE(IsWindowVisible(page));
     EXPECT_FALSE(FindWizardWindow(wizard, notNext));
 }
 
-// A visible window's lifetime, from now until it is gone.
-void ExpectShownFor(HWND window, DWORD atLeastMs, DWORD lessThanMs)
+// A visible window's lifetime, from now until it is gone: at least that
+// long (a busy machine only makes it longer).
+void ExpectShownFor(HWND window, DWORD atLeastMs)
 {
     ASSERT_TRUE(window);
     DWORD start = GetTickCount();
-    WaitForWindowGone(window, 30000);
-    DWORD shownMs = GetTickCount() - start;
-    EXPECT_GE(shownMs, atLeastMs);
-    EXPECT_LT(shownMs, lessThanMs);
+    ASSERT_TRUE(WaitForWindowGone(window, kWaitMs));
+    EXPECT_GE(GetTickCount() - start, atLeastMs);
 }
 
 class E2eTest : public WizardTest {
@@ -91,7 +90,7 @@ protected:
 TEST_F(E2eTest, InstallsTheChosenModelAndMakesItTheDefault)
 {
     ASSERT_TRUE(StartWizard(&wizard_, SampleMediumFolder()));
-    ExpectShownFor(Await(WINDOW_READING), 850, 5000);
+    ExpectShownFor(Await(WINDOW_READING), 850);
 
     HWND model = Press(Await(WINDOW_WELCOME), IDC_NEXT, WINDOW_MODEL);
     ASSERT_TRUE(model);
@@ -104,7 +103,7 @@ TEST_F(E2eTest, InstallsTheChosenModelAndMakesItTheDefault)
     EXPECT_EQ("COM1:", SelectedRow(port, IDC_PORT_LIST));
 
     ASSERT_TRUE(Press(port, IDC_NEXT, WINDOW_COPY));
-    ExpectShownFor(Await(WINDOW_WRITING), 3800, 15000);
+    ExpectShownFor(Await(WINDOW_WRITING), 3800);
 
     HWND finish = Await(WINDOW_FINISH);
     ASSERT_TRUE(finish);

@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <initializer_list>
 #include <map>
 
-#include "e2e/spooler_state.h"
-#include "e2e/wizard_fixture.h"
+#include "shell/system_libraries.h"
+#include "support/import_patch.h"
+#include "support/spooler_state.h"
+#include "support/wizard_fixture.h"
 
 namespace {
 
@@ -37,16 +40,17 @@ bool MarkerLoaded(const char *name, const std::string &folder)
 // Wine 8 drops WINEDLLOVERRIDES from the environment a program hands to
 // CreateProcess (it takes the variable from the Unix environment of each
 // process), so the order is set in the registry for setup.exe alone.
-void PreferNativeMarkers()
+void PreferNativeDlls(const char *exeName, std::initializer_list<const char *> dlls)
 {
     HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides", 0,
-                    NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    std::string keyName = std::string("Software\\Wine\\AppDefaults\\") + exeName + "\\DllOverrides";
+    RegCreateKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     const char order[] = "native,builtin";
-    for (const char *name : {"lz32", "winspool.drv", "version"})
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)order, sizeof(order));
+    for (const char *name : dlls) RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)order, sizeof(order));
     RegCloseKey(key);
 }
+
+void PreferNativeMarkers() { PreferNativeDlls("setup.exe", {"lz32", "winspool.drv", "version"}); }
 
 // Path to kind, size and last-write time.
 typedef std::map<std::string, std::string> Listing;
@@ -173,6 +177,80 @@ TEST_F(PlantedDllTest, MarkerInTheSystemFolderIsLoaded)
     for (DWORD start = GetTickCount(); !loaded && GetTickCount() - start < kWaitMs; Sleep(50))
         loaded = MarkerLoaded("lz32.dll", system);
     EXPECT_TRUE(loaded);
+}
+
+// Each defence on its own, in a copy of this program run as the probe: the
+// search narrowing (its functions looked up at start-up) and the loading of
+// the system's components from the system folder, the only defence where
+// neither narrowing function exists (Windows 2000). A DLL only beside the
+// probe, and markers beside it under the names of two system components
+// that nothing has loaded yet, taken before the builtin copy as Windows
+// would take any DLL that is not a known DLL.
+const char kProbeOnlyDll[] = "probe_only.dll";
+const char *const kComponents[] = {"dwmapi.dll", "uxtheme.dll"};
+enum ProbeFinding { BARE_NAME_FOUND = 1, COMPONENT_FROM_BESIDE = 2, COMPONENT_ALREADY_LOADED = 4 };
+
+FARPROC(WINAPI *g_getProcAddress)(HMODULE, LPCSTR);
+
+FARPROC WINAPI WithoutNarrowing(HMODULE module, LPCSTR name)
+{
+    if ((ULONG_PTR)name >> 16 && (!lstrcmpA(name, "SetDefaultDllDirectories") || !lstrcmpA(name, "SetDllDirectoryA")))
+        return NULL;
+    return g_getProcAddress(module, name);
+}
+
+// In the probe: the defences as mode asks, then what a load by bare name finds.
+int Probe(const std::string &mode)
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    int findings = 0;
+    for (const char *name : kComponents)
+        if (GetModuleHandleA(name)) findings |= COMPONENT_ALREADY_LOADED;
+    // Wine never lacks the narrowing functions: their look-ups are made to
+    // fail at this program's import of GetProcAddress.
+    if (mode == "preloads") {
+        g_getProcAddress = (FARPROC(WINAPI *)(HMODULE, LPCSTR))ReplaceImport(
+            "kernel32.dll", "GetProcAddress", (void *)WithoutNarrowing);
+        if (!g_getProcAddress) return 99;
+    }
+    if (mode != "none") NarrowDllSearch();
+    if (LoadLibraryA(kProbeOnlyDll)) findings |= BARE_NAME_FOUND;
+    for (const char *name : kComponents) {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(LoadLibraryA(name), path, MAX_PATH);
+        if (!SamePath(path, std::string(system) + "\\" + name)) findings |= COMPONENT_FROM_BESIDE;
+    }
+    return findings;
+}
+
+TEST(DllDefenceTest, NarrowingAndSystemComponentsEachHoldOnTheirOwn)
+{
+    if (const char *mode = getenv("SETUP_DEFENCE_PROBE")) {
+        fflush(stdout);
+        ExitProcess(Probe(mode));
+    }
+    std::string folder = MakeTempFolder("probe"), workdir = MakeTempFolder("probe_cwd");
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, MAX_PATH);
+    ASSERT_TRUE(CopyFileA(self, (folder + "\\probe.exe").c_str(), FALSE));
+    ASSERT_TRUE(PlantMarker(kProbeOnlyDll, folder));
+    for (const char *name : kComponents) ASSERT_TRUE(PlantMarker(name, folder)) << name;
+    PreferNativeDlls("probe.exe", {"dwmapi", "uxtheme"});
+
+    const struct { const char *mode; int findings; } cases[] = {
+        {"none", BARE_NAME_FOUND | COMPONENT_FROM_BESIDE},  // the probe would see either
+        {"preloads", BARE_NAME_FOUND},                      // no narrowing: only the preloads
+        {"all", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.mode);
+        SetEnvironmentVariableA("SETUP_DEFENCE_PROBE", c.mode);
+        PROCESS_INFORMATION process;
+        ASSERT_TRUE(StartProgram(folder + "\\probe.exe", workdir, &process));
+        EXPECT_EQ((DWORD)c.findings, FinishProgram(&process, kWaitMs));
+    }
+    SetEnvironmentVariableA("SETUP_DEFENCE_PROBE", NULL);
 }
 
 }  // namespace

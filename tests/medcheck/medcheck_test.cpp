@@ -30,7 +30,7 @@ std::string Replaced(const std::string &what, const std::string &with)
 
 // A medium of the sample's files and the given INF; `file` is then written
 // with `bytes`, or deleted when they are empty.
-std::string MakeMedium(const std::string &inf, const std::string &file = "", const std::string &bytes = "")
+std::string MakeMediumWithInf(const std::string &inf, const std::string &file = "", const std::string &bytes = "")
 {
     std::string folder = MakeTempFolder("medium");
     for (const char *name : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIDRV.HL_", "VP_K20x.GPD", "VP_K20x.DLL"})
@@ -43,7 +43,7 @@ std::string MakeMedium(const std::string &inf, const std::string &file = "", con
 
 TEST(MediumCheck, EachFlawGivesItsFindingAlone)
 {
-    EXPECT_EQ(MEDIUM_OK, CheckMedium(MakeMedium(kGoodInf).c_str()));
+    EXPECT_EQ(MEDIUM_OK, CheckMedium(MakeMediumWithInf(kGoodInf).c_str()));
     EXPECT_EQ(0, FindingCount());
 
     std::string many;
@@ -92,7 +92,7 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.says);
-        CheckMedium(MakeMedium(c.inf, c.file, c.bytes).c_str());
+        CheckMedium(MakeMediumWithInf(c.inf, c.file, c.bytes).c_str());
         EXPECT_GT(FindingCount(), 0);
         for (int i = 0; i < FindingCount(); ++i) {
             const Finding *f = FindingAt(i);
@@ -104,7 +104,7 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
     // medium does not hold.
     std::string tooLong = kFiles;
     while (tooLong.size() < 1100) tooLong += ",@VP_K20x.DLL";
-    CheckMedium(MakeMedium(Replaced(kFiles, tooLong)).c_str());
+    CheckMedium(MakeMediumWithInf(Replaced(kFiles, tooLong)).c_str());
     ASSERT_EQ(2, ErrorCount());
     EXPECT_NE(nullptr, strstr(FindingAt(0)->text, "reads only the first 1023"));
     EXPECT_NE(nullptr, strstr(FindingAt(1)->text, "is not in the medium's folder"));
@@ -134,7 +134,7 @@ TEST(MedcheckProgram, ExitCodesAndReports)
     EXPECT_EQ(0u, code) << text;
     EXPECT_NE(std::string::npos, text.find("0 errors, 2 warnings")) << text;
 
-    text = RunMedcheck("--json \"" + MakeMedium(kModels + std::string("\"Model A\" = SECT_B\r\n")) + "\"", &code);
+    text = RunMedcheck("--json \"" + MakeMediumWithInf(kModels + std::string("\"Model A\" = SECT_B\r\n")) + "\"", &code);
     EXPECT_EQ(1u, code) << text;
     EXPECT_EQ(0u, text.find("{\"folder\": ")) << text;
     EXPECT_NE(std::string::npos, text.find("\"errors\": 1, \"warnings\": 0")) << text;

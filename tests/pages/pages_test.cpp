@@ -5,14 +5,14 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "e2e/spooler_state.h"
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
 #include "support/import_patch.h"
 #include "support/processes.h"
+#include "support/remote_windows.h"
 #include "support/screenshot.h"
-#include "support/windows_driver.h"
+#include "support/spooler_state.h"
 #include "ui/pages.h"
 
 namespace {

@@ -114,7 +114,11 @@ TEST_F(SetupInfoTest, ReadsInstallDataOfTheChosenModel)
     };
     for (const auto &c : cases) {
         lstrcpynA(g_install.modelName, c.model, TEXT_BUFFER_SIZE);
-        ASSERT_TRUE(ReadInstallData());
+        // What an earlier read left must not survive this one.
+        memset(g_install.copyList, '#', TEXT_BUFFER_SIZE);
+        memset(g_install.defaultDataType, '#', TEXT_BUFFER_SIZE);
+        g_install.fileCount = -1;
+        ReadInstallData();
         Names copyList;  // names ended by an empty one
         for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1) copyList.push_back(name);
         EXPECT_EQ(c.copyList, copyList) << c.model;

@@ -2,9 +2,10 @@
 // get the hidden main window, the others the refusal before any window of
 // the program exists; every run ends with exit code 0.
 #include <gtest/gtest.h>
+#include "support/dialog_answerer.h"
 #include "support/processes.h"
 #include "support/screenshot.h"
-#include "support/windows_driver.h"
+#include "support/remote_windows.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
         EXPECT_FALSE(IsWindowVisible(main));
         EXPECT_TRUE(FindProcessWindow(process.dwProcessId, NULL, "Install Error") == NULL);
         PostMessageA(main, WM_CLOSE, 2, 0);
-        EXPECT_EQ(0u, DismissUntilExit(process.hProcess, process.dwProcessId, 30000));
+        EXPECT_EQ(0u, AnswerUntilExit(process.hProcess, process.dwProcessId, 30000));
     } else {
         HWND box = WaitForProcessWindow(process.dwProcessId, "#32770", "Install Error", 15000);
         ASSERT_TRUE(box != NULL);

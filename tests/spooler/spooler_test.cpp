@@ -6,17 +6,17 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <thread>
 
-#include "e2e/spooler_state.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "shell/platform.h"
 #include "spooler/default_printer.h"
 #include "spooler/registration.h"
+#include "support/dialog_answerer.h"
 #include "support/import_patch.h"
+#include "support/remote_windows.h"
+#include "support/spooler_state.h"
 #include "support/test_files.h"
-#include "support/windows_driver.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ const char kModel[] = "Test K201";
 
 // Setup information of the test's own in a new current directory, and
 // g_install filled as the pages would. Returns the path of VP_K20x.DLL there.
-std::string PrepareInstall(const char *model, const char *port)
+std::string SelectModelAndPort(const char *model, const char *port)
 {
     std::string folder = MakeTempFolder("spooler");
     WriteFileBytes(folder + "\\VP_K20x.INF",
@@ -107,7 +107,7 @@ class DefaultPrinterTest : public SpoolerTest {};
 // time; at last it is readable and its last-write time is the date.
 TEST_F(RegistrationTest, InstallStageHandsOverTheRecordsAndLeavesOneOfEach)
 {
-    std::string dateFile = PrepareInstall(kModel, "LPT1:");
+    std::string dateFile = SelectModelAndPort(kModel, "LPT1:");
     ASSERT_TRUE(RegisterDriverAndPrinter());
     RemovePreviousInstallationLeniently();
     EXPECT_EQ("", PrinterDriverAndPort(kModel));
@@ -157,7 +157,7 @@ TEST_F(RegistrationTest, InstallStageHandsOverTheRecordsAndLeavesOneOfEach)
 
 TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 {
-    PrepareInstall(kModel, "LPT1:");
+    SelectModelAndPort(kModel, "LPT1:");
     // No printer of that name: clear, and the driver of that name stays.
     ASSERT_TRUE(AddDriverNamed(kModel));
     EXPECT_TRUE(RemovePreviousInstallation());
@@ -179,20 +179,19 @@ TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 // longer than a registry key may be.
 TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
 {
-    PrepareInstall(std::string(300, 'K').c_str(), "LPT1:");
+    SelectModelAndPort(std::string(300, 'K').c_str(), "LPT1:");
     ImportReplacement add("winspool.drv", "AddPrinterA", (void *)CountAddPrinter);
     ASSERT_TRUE(add.original != NULL);
     g_printersAdded = 0;
     std::string text = "(no box)";
-    std::thread dismisser([&] {
-        HWND box = WaitForProcessWindow(GetCurrentProcessId(), "#32770", "Add a printer error ",
-                                        15000);
-        if (!box) return;
-        text = ControlText(box, 0xFFFF);
-        PressButton(box, IDOK);
-    });
-    EXPECT_FALSE(RegisterDriverAndPrinter());
-    dismisser.join();
+    {
+        DialogAnswerer answerer(GetCurrentProcessId(), 0, [&](HWND box) {
+            if (WindowText(box) != "Add a printer error ") return 0;
+            text = ControlText(box, 0xFFFF);
+            return IDOK;
+        });
+        EXPECT_FALSE(RegisterDriverAndPrinter());
+    }
 
     ASSERT_EQ(1u, g_driverCalls.size());
     std::string code = std::to_string(g_driverCalls[0].error);
@@ -204,7 +203,7 @@ TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
 TEST_F(DefaultPrinterTest, WritesPrinterDriverAndPortOrNothing)
 {
     ASSERT_TRUE(AddPrinterOnDriver("Someone Else's", "Other Driver", "LPT1:"));
-    PrepareInstall("P", "COM1:");
+    SelectModelAndPort("P", "COM1:");
     ASSERT_TRUE(RegisterDriverAndPrinter());
     ASSERT_TRUE(WriteProfileStringA("windows", "device", "Before,winspool,Ne00:"));
     EXPECT_FALSE(MakeDefaultPrinter("No such printer"));

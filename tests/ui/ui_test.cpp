@@ -10,7 +10,7 @@
 #include "resource.h"
 #include "shell/platform.h"
 #include "support/screenshot.h"
-#include "support/windows_driver.h"
+#include "support/remote_windows.h"
 #include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
 
@@ -247,6 +247,27 @@ TEST_F(OwnerDrawTest, SelectedFocusedRowIsHighlightedWithIconTextAndFocusRectang
     ReleaseDC(list, dc);
 }
 
+// The list box keeps its DC's colours for its own drawing (the empty space,
+// the focus rectangle): a row must hand the DC back as it found it.
+TEST_F(OwnerDrawTest, DrawingARowRestoresTheTextAndBackgroundColours)
+{
+    Fill({"Model HX-20", "Second model"}, 2);
+    RECT row;
+    SendMessageA(list, LB_GETITEMRECT, 0, (LPARAM)&row);
+    HDC dc = GetDC(list);
+    const COLORREF text = RGB(1, 2, 3), back = RGB(4, 5, 6);
+    for (UINT state : {0u, (UINT)ODS_SELECTED, (UINT)(ODS_SELECTED | ODS_FOCUS)}) {
+        SCOPED_TRACE(state);
+        SetTextColor(dc, text);
+        SetBkColor(dc, back);
+        DRAWITEMSTRUCT draw = {ODT_LISTBOX, kList, 0, ODA_DRAWENTIRE, state, list, dc, row, 0};
+        DrawRow(&draw, ChoosePrinter);
+        EXPECT_EQ(text, GetTextColor(dc));
+        EXPECT_EQ(back, GetBkColor(dc));
+    }
+    ReleaseDC(list, dc);
+}
+
 // Both drawn on a part of the owner painted red, so that every pixel drawn
 // shows. Windows asks the owner of an empty list to draw its focus (item -1);
 // Wine's list box draws that focus rectangle itself, so the request is made
@@ -308,6 +329,50 @@ TEST_F(OwnerDrawTest, VisiblePictureButtonShowsTheLogoSqueezedIntoItsFrame)
     EXPECT_GE(colours.size(), 4u);
     ReleaseDC(button, dc);
     DestroyWindow(page);
+}
+
+int CALLBACK NoteFontFound(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+{
+    *(bool *)found = true;
+    return 0;
+}
+
+// Whether the pages' face, Arial, or a face of its metrics is installed.
+bool ArialMetricFontInstalled()
+{
+    HDC dc = GetDC(NULL);
+    bool found = false;
+    for (const char *face : {"Arial", "Liberation Sans"}) {
+        LOGFONTA wanted = {};
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+        EnumFontFamiliesExA(dc, &wanted, NoteFontFound, (LPARAM)&found, 0);
+    }
+    ReleaseDC(NULL, dc);
+    return found;
+}
+
+INT_PTR CALLBACK PlainPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The pages are laid out in dialog units of their Arial 8 face and filled
+// with a picture of fixed size: a wider fallback face leaves a grey strip
+// beside the picture and pushes the buttons off its bar.
+TEST(PageLookTest, EachPageIsAsWideAsItsBackgroundPicture)
+{
+    if (!ArialMetricFontInstalled()) GTEST_SKIP() << "neither Arial nor Liberation Sans is installed";
+    BITMAP picture = {};
+    HBITMAP background = LoadBitmapA(ModuleInstance(), MAKEINTRESOURCEA(BMP_BACKGROUND));
+    ASSERT_TRUE(background != NULL);
+    GetObjectA(background, sizeof(picture), &picture);
+    DeleteObject(background);
+    for (const char *page : {"IDD_WELCOME", "IDD_GETMODEL", "IDD_GETPORT", "IDD_EXIT"}) {
+        HWND dialog = CreateDialogParamA(ModuleInstance(), page, NULL, PlainPageProc, 0);
+        ASSERT_TRUE(dialog != NULL) << page;
+        RECT client;
+        GetClientRect(dialog, &client);
+        EXPECT_NEAR(picture.bmWidth, client.right, 3) << page;
+        DestroyWindow(dialog);
+    }
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-// Driving the wizard of another process: finding its windows, reading what
+// Working the wizard of another process: finding its windows, reading what
 // they show, clicking and typing.
-#include "e2e/wizard_driver.h"
+#include "support/remote_wizard.h"
 
 #include <tlhelp32.h>
 
 #include "resource.h"
 #include "support/processes.h"
-#include "support/windows_driver.h"
+#include "support/remote_windows.h"
 
 namespace {
 
@@ -93,6 +93,27 @@ HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeo
 std::string MessageDialogText(HWND dialog)
 {
     return ControlText(dialog, GetDlgItem(dialog, IDC_MSG_TEXT) ? IDC_MSG_TEXT : 0xFFFF);
+}
+
+// A flip of the window's keyboard-cue state, posted behind the input, is
+// seen once the thread has got that far; flipped back the same way, which
+// also lets what the input posted go first.
+bool AwaitPostedInputHandled(HWND window, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (int flip = 0; flip < 2; ++flip) {
+        DWORD_PTR state = 0;
+        if (!SendMessageTimeoutA(window, WM_QUERYUISTATE, 0, 0, SMTO_NORMAL, timeoutMs, &state))
+            return false;
+        WORD action = (state & UISF_HIDEACCEL) ? UIS_CLEAR : UIS_SET;
+        PostMessageA(window, WM_UPDATEUISTATE, MAKEWPARAM(action, UISF_HIDEACCEL), 0);
+        for (DWORD_PTR now = state; (now & UISF_HIDEACCEL) == (state & UISF_HIDEACCEL); Sleep(10)) {
+            if (GetTickCount() - start >= timeoutMs ||
+                !SendMessageTimeoutA(window, WM_QUERYUISTATE, 0, 0, SMTO_NORMAL, timeoutMs, &now))
+                return false;
+        }
+    }
+    return true;
 }
 
 bool IsControlVisible(HWND dialog, int controlId)

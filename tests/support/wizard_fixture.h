@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "e2e/wizard_driver.h"
 #include "resource.h"
 #include "support/processes.h"
+#include "support/remote_windows.h"
+#include "support/remote_wizard.h"
 #include "support/test_files.h"
-#include "support/windows_driver.h"
 
 const DWORD kWaitMs = 20000;
 

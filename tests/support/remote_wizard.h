@@ -1,4 +1,4 @@
-// Driving setup.exe's wizard from another process, as a person would: each
+// Working setup.exe's wizard from another process, as a person would: each
 // window is found by class, caption and controls, read as the screen shows
 // it, and worked with clicks and keys.
 #pragma once
@@ -40,6 +40,10 @@ HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow n
 // A message dialog of the program (its own or the platform's), and its text.
 HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
 std::string MessageDialogText(HWND dialog);
+
+// Waits until everything posted to the window's thread before the call,
+// and what that in turn posted, has been handled; false after the time-out.
+bool AwaitPostedInputHandled(HWND window, DWORD timeoutMs);
 
 bool IsControlVisible(HWND dialog, int controlId);
 bool IsControlChecked(HWND dialog, int controlId);

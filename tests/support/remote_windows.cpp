@@ -1,4 +1,5 @@
-#include "support/windows_driver.h"
+// Finding and working the windows of a process from another thread or process.
+#include "support/remote_windows.h"
 
 namespace {
 
@@ -113,20 +114,4 @@ void PressButton(HWND dialog, int buttonId)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  (LPARAM)GetDlgItem(dialog, buttonId));
-}
-
-DWORD DismissUntilExit(HANDLE process, DWORD processId, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(process, 100) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start >= timeoutMs) return STILL_ACTIVE;
-        for (HWND window : ProcessWindows(processId)) {
-            if (WindowClass(window) != "#32770") continue;
-            int answer = GetDlgItem(window, IDYES) ? IDYES : GetDlgItem(window, IDOK) ? IDOK : IDCANCEL;
-            PressButton(window, answer);
-        }
-    }
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process, &code);
-    return code;
 }

@@ -1,5 +1,5 @@
 // Reading and preparing the spooler of the tests' prefix.
-#include "e2e/spooler_state.h"
+#include "support/spooler_state.h"
 
 #include <winspool.h>
 

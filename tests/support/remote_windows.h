@@ -27,7 +27,3 @@ int ListSelection(HWND list);
 
 // Presses a button of a dialog as a click would.
 void PressButton(HWND dialog, int buttonId);
-
-// Answers whatever the process shows until it ends: Yes where there is a Yes,
-// else OK, else Cancel. Returns its exit code or STILL_ACTIVE.
-DWORD DismissUntilExit(HANDLE process, DWORD processId, DWORD timeoutMs);
