@@ -183,10 +183,10 @@ void SetPatternedRecord(const std::string &path, const std::string &model)
 // Every name the reader hands out, each into a buffer between guard bytes;
 // then each of those and names around the buffers' size chosen: reading the
 // install data changes its own fields alone and leaves them terminated.
-// The number of named models the wizard lists.
-int ReadAsTheWizardDoes(const std::string &path)
+// Counts the named models the wizard lists into *named.
+void ReadAsTheWizardDoes(const std::string &path, int *named)
 {
-    int named = 0;
+    *named = 0;
     SetPatternedRecord(path, "");
     std::vector<std::string> names = {"", std::string(1021, 'M'), std::string(1022, 'M'),
                                       std::string(1023, 'M')};
@@ -201,7 +201,7 @@ int ReadAsTheWizardDoes(const std::string &path)
                            std::count(guarded + 64 + TEXT_BUFFER_SIZE, std::end(guarded), kGuard))
             << "index " << index;
         if (!untouched) names.push_back(text);
-        named += !untouched && text[0] && index < count;
+        *named += !untouched && text[0] && index < count;
     }
     for (const std::string &model : names) {
         SetPatternedRecord(path, model);
@@ -222,7 +222,6 @@ int ReadAsTheWizardDoes(const std::string &path)
         const char *hardwareId = ModelHardwareId(model.c_str());
         EXPECT_TRUE(!hardwareId || memchr(hardwareId, 0, TEXT_BUFFER_SIZE));
     }
-    return named;
 }
 
 TEST(SetupInfoCorpusTest, ReaderAndMediumCheckStayWithinTheirBuffers)
@@ -236,7 +235,8 @@ TEST(SetupInfoCorpusTest, ReaderAndMediumCheckStayWithinTheirBuffers)
         std::string folder = root + "\\" + std::to_string(i);
         CreateDirectoryA(folder.c_str(), NULL);
         PlaceMutant(corpus[i], folder);
-        int models = ReadAsTheWizardDoes(folder + "\\VP_K20x.INF");
+        int models = 0;
+        ReadAsTheWizardDoes(folder + "\\VP_K20x.INF", &models);
         MediumCheckResult result = CheckMedium(folder.c_str());
         // The folder holds no driver file, so every model the wizard would
         // offer is one it could not install.

@@ -95,22 +95,18 @@ std::string MessageDialogText(HWND dialog)
     return ControlText(dialog, GetDlgItem(dialog, IDC_MSG_TEXT) ? IDC_MSG_TEXT : 0xFFFF);
 }
 
-// A flip of the window's keyboard-cue state, posted behind the input, is
-// seen once the thread has got that far; flipped back the same way, which
-// also lets what the input posted go first.
-bool AwaitPostedInputHandled(HWND window, DWORD timeoutMs)
+// The pushed state of the page's Cancel button, set by a message posted
+// behind the input, is seen once the thread has got that far; cleared the
+// same way, which also lets what the input posted go first.
+bool AwaitPostedInputHandled(HWND page, DWORD timeoutMs)
 {
+    HWND button = GetDlgItem(page, IDCANCEL);
     DWORD start = GetTickCount();
-    for (int flip = 0; flip < 2; ++flip) {
-        DWORD_PTR state = 0;
-        if (!SendMessageTimeoutA(window, WM_QUERYUISTATE, 0, 0, SMTO_NORMAL, timeoutMs, &state))
-            return false;
-        WORD action = (state & UISF_HIDEACCEL) ? UIS_CLEAR : UIS_SET;
-        PostMessageA(window, WM_UPDATEUISTATE, MAKEWPARAM(action, UISF_HIDEACCEL), 0);
-        for (DWORD_PTR now = state; (now & UISF_HIDEACCEL) == (state & UISF_HIDEACCEL); Sleep(10)) {
-            if (GetTickCount() - start >= timeoutMs ||
-                !SendMessageTimeoutA(window, WM_QUERYUISTATE, 0, 0, SMTO_NORMAL, timeoutMs, &now))
-                return false;
+    for (BOOL pushed : {TRUE, FALSE}) {
+        PostMessageA(button, BM_SETSTATE, pushed, 0);
+        while (((SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) != (pushed != FALSE)) {
+            if (!IsWindow(button) || GetTickCount() - start >= timeoutMs) return false;
+            Sleep(10);
         }
     }
     return true;

@@ -41,9 +41,9 @@ HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow n
 HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
 std::string MessageDialogText(HWND dialog);
 
-// Waits until everything posted to the window's thread before the call,
-// and what that in turn posted, has been handled; false after the time-out.
-bool AwaitPostedInputHandled(HWND window, DWORD timeoutMs);
+// Waits until everything posted to the page's thread before the call, and
+// what that in turn posted, has been handled; false after the time-out.
+bool AwaitPostedInputHandled(HWND page, DWORD timeoutMs);
 
 bool IsControlVisible(HWND dialog, int controlId);
 bool IsControlChecked(HWND dialog, int controlId);
