@@ -13,9 +13,6 @@
 
 namespace {
 
-// The copier's own code for a source or destination that did not open.
-enum { COPY_ERROR_OPEN = 1 };
-
 // Head of a file compressed for the LZ library: magic, method, the last
 // character of the original name, the expanded size (little-endian).
 enum { LZ_HEADER_SIZE = 14, LZ_MAGIC_SIZE = 8, LZ_METHOD_OFFSET = 8, LZ_SIZE_OFFSET = 10 };
@@ -44,13 +41,6 @@ const struct {
     {LZERROR_BADVALUE, IDS_ERR_UNKNOWN},
     {LZERROR_UNKNOWNALG, IDS_ERR_DAMAGED},
 };
-
-UINT CopyErrorStringId(int code)
-{
-    for (const auto &entry : kCopyErrorStrings)
-        if (entry.code == code) return entry.stringId;
-    return IDS_ERR_UNKNOWN;
-}
 
 char *CopyListEntry(LONG index)
 {
@@ -159,6 +149,25 @@ BOOL IsReservedDeviceName(const char *name)
     for (const char *device : kNumberedDevices)
         if (lstrcmpiA(stem, device) == 0) return TRUE;
     return FALSE;
+}
+
+UINT CopyErrorStringId(int code)
+{
+    for (const auto &entry : kCopyErrorStrings)
+        if (entry.code == code) return entry.stringId;
+    return IDS_ERR_UNKNOWN;
+}
+
+void CompressedFallbackName(const char *name, char *compressed)
+{
+    lstrcpynA(compressed, name, TEXT_BUFFER_SIZE - 2);
+    char *dot = strchr(compressed, '.');
+    if (!dot)
+        lstrcatA(compressed, "._");
+    else if (lstrlenA(dot + 1) < 3)
+        lstrcatA(compressed, "_");
+    else
+        compressed[lstrlenA(compressed) - 1] = '_';
 }
 
 LONG ExpandChecked(INT source, INT target)

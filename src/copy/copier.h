@@ -3,6 +3,10 @@
 #pragma once
 #include <windows.h>
 
+// The copier's own error code for a source or destination that did not
+// open; the other codes it reports are the LZ library's.
+enum { COPY_ERROR_OPEN = 1 };
+
 enum CopyOutcome {
     COPY_FAILED = 0,
     COPY_OK = 1,
@@ -27,6 +31,15 @@ BOOL IsBareFileName(const char *name);
 // LPT1-LPT9, in any case, with or without an extension), which opens the
 // device instead of a file.
 BOOL IsReservedDeviceName(const char *name);
+
+// The string that tells the user about a copy error code (COPY_ERROR_OPEN or
+// an LZERROR_* code).
+UINT CopyErrorStringId(int code);
+
+// The name the LZ library opens when a file is not found under its own: the
+// extension's last letter replaced by '_', '_' appended to a shorter one, or
+// "._" appended to a name without one. compressed holds TEXT_BUFFER_SIZE.
+void CompressedFallbackName(const char *name, char *compressed);
 
 // Error code 1 (open failure) or an LZERROR_* code, shown in a message dialog.
 void ReportCopyError(HWND owner, int errorCode);

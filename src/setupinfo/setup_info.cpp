@@ -33,12 +33,9 @@ void BuildCopyList(const char *copyFiles)
     int used = 0;
     LONG count = 0;
     const char *p = copyFiles;
-    while (*p) {
-        if (*p == '@') ++p;
-        const char *start = p;
-        while (*p && *p != ',') ++p;
-        int length = (int)(p - start);
-        if (*p == ',') ++p;
+    const char *start;
+    int length;
+    while (NextCopyFilesField(p, &start, &length)) {
         if (length == 0) continue;
         if (used + length + 1 + 1 > TEXT_BUFFER_SIZE) break;
         CopyMemory(list + used, start, length);
@@ -62,6 +59,17 @@ void ReadDriverDirectory()
 }
 
 }  // namespace
+
+BOOL NextCopyFilesField(const char *&text, const char **name, int *length)
+{
+    if (!*text) return FALSE;
+    if (*text == '@') ++text;
+    *name = text;
+    while (*text && *text != ',') ++text;
+    *length = (int)(text - *name);
+    if (*text == ',') ++text;
+    return TRUE;
+}
 
 BOOL NextModelField(const char *&text, char *out, int outSize)
 {

@@ -3,6 +3,15 @@
 #pragma once
 #include <windows.h>
 
+// The files the registered driver record names; each must be copied with
+// the model.
+enum DriverFile { DRIVER_FILE_DRIVER, DRIVER_FILE_DATA, DRIVER_FILE_CONFIG, DRIVER_FILE_HELP,
+                  DRIVER_FILE_COUNT };
+const char *RegisteredDriverFile(DriverFile which);
+
+// The file beside the program whose date becomes the driver's.
+const char *DriverDateFileName();
+
 // Registers driver and printer from g_install; non-zero when the printer was added.
 BOOL RegisterDriverAndPrinter();
 
