@@ -75,11 +75,24 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
     EXPECT_TRUE(FileExists(DriverPath("SHORT.DLL")) && FileExists(VersionPath("SHORT.DLL")));
 }
 
+decltype(&LZOpenFileA) g_realOpen;
+Seen g_opened;
+INT WINAPI RecordOpen(LPSTR name, LPOFSTRUCT info, WORD style)
+{
+    g_opened.push_back(name);
+    return g_realOpen(name, info, style);
+}
+
 // A name with a folder in it would be written outside the driver
-// directory, a device name opens the device; a path cut to the buffer would
-// name another file.
+// directory, a device name opens the device (Wine's OpenFile fails on them,
+// so the opens are seen at the import); a path cut to the buffer would name
+// another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)RecordOpen);
+    ASSERT_TRUE(open.original != NULL);
+    g_realOpen = (decltype(g_realOpen))open.original;
+    g_opened.clear();
     MakeMedium({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
     const std::vector<std::string> refused = {"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL",
@@ -89,6 +102,7 @@ TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
     PrepareInstall(names);
     for (LONG index = 0; index < (LONG)refused.size(); ++index)
         ExpectCopy(index, COPY_FAILED, {"Error: File open error."});
+    EXPECT_EQ(Seen{}, g_opened);
     EXPECT_FALSE(FileExists(DriverPath("..\\ESCAPED.DLL")));
 
     std::string directory = "C:\\" + std::string(TEXT_BUFFER_SIZE - 6, 'x') + "\\";

@@ -230,6 +230,18 @@ HANDLE WINAPI RefuseAddPrinter(LPSTR, DWORD, LPBYTE)
     return NULL;
 }
 BOOL WINAPI RefuseDeletePrinter(HANDLE) { SetLastError(ERROR_ACCESS_DENIED); return FALSE; }
+// Wine adds a printer of a name already there again; Windows refuses it.
+decltype(&AddPrinterA) g_realAddPrinter;
+HANDLE WINAPI AddPrinterUnlessThere(LPSTR server, DWORD level, LPBYTE record)
+{
+    HANDLE there = NULL;
+    if (OpenPrinterA(((PRINTER_INFO_2A *)record)->pPrinterName, &there, NULL)) {
+        ClosePrinter(there);
+        SetLastError(ERROR_PRINTER_ALREADY_EXISTS);
+        return NULL;
+    }
+    return g_realAddPrinter(server, level, record);
+}
 UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
 BOOL WINAPI RefuseDriverDirectory(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD)
 {
@@ -315,34 +327,42 @@ const char kFailed[] = "The Installation has failed.";
 // registry key) after its two boxes, and a refused printer silently, end in
 // the failure form; a printer the removal between the registrations could
 // not delete is still there, and counts. Stage timers that cannot be armed
-// run their stages at once. Wine never refuses a printer, its deletion or a
-// timer, so those refusals are put in at the imports.
+// run their stages at once. Wine never refuses a printer, its deletion, a
+// second printer of one name or a timer, so those refusals are put in at the
+// imports.
 TEST_F(InstallStageTest, TheFinishPageShowsWhatTheStageLeftInstalled)
 {
     const std::string longModel(300, 'K');
     const char kDriverError[] = "Add a printer error ";
+    struct Replacement { const char *dll, *function; void *replacement; };
+    const Replacement refuseAdd = {"winspool.drv", "AddPrinterA", (void *)RefuseAddPrinter},
+                      refuseDelete = {"winspool.drv", "DeletePrinter", (void *)RefuseDeletePrinter},
+                      addOnce = {"winspool.drv", "AddPrinterA", (void *)AddPrinterUnlessThere},
+                      noTimers = {"USER32.dll", "SetTimer", (void *)RefuseSetTimer};
     const struct {
-        const char *what, *model, *dll, *function;
-        void *replacement;
+        const char *what, *model;
+        std::vector<Replacement> replacements;
         Texts messages;
         const char *finish;
     } cases[] = {
-        {"installed", kModel, NULL, NULL, NULL, {}, kSucceeded},
-        {"driver refused", longModel.c_str(), NULL, NULL, NULL, {kDriverError, kDriverError}, kFailed},
-        {"printer refused", kModel, "winspool.drv", "AddPrinterA", (void *)RefuseAddPrinter, {}, kFailed},
-        {"printer kept", kModel, "winspool.drv", "DeletePrinter", (void *)RefuseDeletePrinter, {}, kSucceeded},
-        {"no timers", kModel, "USER32.dll", "SetTimer", (void *)RefuseSetTimer, {}, kSucceeded},
+        {"installed", kModel, {}, {}, kSucceeded},
+        {"driver refused", longModel.c_str(), {}, {kDriverError, kDriverError}, kFailed},
+        {"printer refused", kModel, {refuseAdd}, {}, kFailed},
+        {"printer kept", kModel, {refuseDelete, addOnce}, {}, kSucceeded},
+        {"no timers", kModel, {noTimers}, {}, kSucceeded},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         PrepareInstall(c.model, "LPT1:");
-        std::unique_ptr<ImportReplacement> refusal;
-        if (c.dll) {
-            refusal.reset(new ImportReplacement(c.dll, c.function, c.replacement));
-            ASSERT_TRUE(refusal->original != NULL);
+        std::vector<std::unique_ptr<ImportReplacement>> replaced;
+        for (const Replacement &r : c.replacements) {
+            replaced.emplace_back(new ImportReplacement(r.dll, r.function, r.replacement));
+            ASSERT_TRUE(replaced.back()->original != NULL) << r.function;
+            if (r.replacement == (void *)AddPrinterUnlessThere)
+                g_realAddPrinter = (decltype(g_realAddPrinter))replaced.back()->original;
         }
         Outcome outcome = RunWizardFrom(CMD_INSTALL);
-        refusal.reset();
+        replaced.clear();
         EXPECT_TRUE(outcome.ended);
         EXPECT_EQ(c.messages, outcome.messages);
         EXPECT_EQ(c.finish, outcome.finish);
