@@ -17,12 +17,19 @@ enum CopyOutcome {
 // opens them) into an open target, expanding it; the bytes written, or an
 // LZERROR_* code. A source the LZ library expands wrongly without saying so
 // (truncated, unknown method, nothing out of something) gives LZERROR_READ.
+// Both handles stay open, for the caller to close once with LZClose.
 LONG ExpandChecked(INT source, INT target);
 
 // Copies CopyList entry index; shows the file and the directory in the
 // page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure. A name
-// that is not a bare file name (a drive, a folder, "..") is an open failure.
+// that is not a bare file name (a drive, a folder, "..") or that names a
+// device is an open failure; a driver directory that is not an absolute
+// folder path is a destination failure, and nothing is written.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
+
+// Whether a path is an absolute folder path: a drive's or a share's, ending
+// in a backslash.
+BOOL IsAbsoluteFolderPath(const char *path);
 
 // Whether a CopyList name is a bare file name, the only kind copied.
 BOOL IsBareFileName(const char *name);

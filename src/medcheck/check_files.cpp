@@ -115,15 +115,6 @@ bool MachineFailure(LONG result)
            result == LZERROR_GLOBALLOC;
 }
 
-// The LZ library closes a plain source itself when it expanded it through an
-// LZ handle of its own making (a compressed file it could read), and leaves
-// it open otherwise; whether it did is seen only on the handle.
-void CloseSourceOnce(HFILE source)
-{
-    DWORD flags;
-    if (GetHandleInformation((HANDLE)(INT_PTR)source, &flags)) _lclose(source);
-}
-
 // Expands the file into a scratch file as the copier would, without any
 // prompt; the copy error the wizard would meet, or 0. A failure of this
 // machine is recorded with CouldNotCheck and gives 0.
@@ -147,7 +138,8 @@ int ExpansionError(const char *path)
         _lclose(source);
     } else {
         LONG result = ExpandChecked(source, target);
-        CloseSourceOnce(source);
+        // The expansion works on a duplicate: both handles are still ours.
+        _lclose(source);
         _lclose(target);
         if (MachineFailure(result)) {
             char message[TEXT_BUFFER_SIZE];

@@ -110,7 +110,9 @@ BOOL RegisterDriverAndPrinter()
     PRINTER_INFO_2A printer;
     FillPrinterRecord(&printer);
     HANDLE added = AddPrinterA(NULL, 2, (BYTE *)&printer);
-    if (!added) return FALSE;
+    // A printer the removal before could not delete is still in place, on
+    // the driver just registered again.
+    if (!added) return GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
     ClosePrinter(added);
     return TRUE;
 }

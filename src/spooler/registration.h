@@ -12,7 +12,9 @@ const char *RegisteredDriverFile(DriverFile which);
 // The file beside the program whose date becomes the driver's.
 const char *DriverDateFileName();
 
-// Registers driver and printer from g_install; non-zero when the printer was added.
+// Registers driver and printer from g_install; non-zero when the driver was
+// registered and a printer of the model's name is in place (added now, or
+// already there).
 BOOL RegisterDriverAndPrinter();
 
 // Removes a previous printer and driver of the model's name; non-zero when
