@@ -13,9 +13,6 @@
 
 namespace {
 
-// The copier's own code for a source or destination that did not open.
-enum { COPY_ERROR_OPEN = 1 };
-
 // Head of a file compressed for the LZ library: magic, method, the last
 // character of the original name, the expanded size (little-endian).
 enum { LZ_HEADER_SIZE = 14, LZ_MAGIC_SIZE = 8, LZ_METHOD_OFFSET = 8, LZ_SIZE_OFFSET = 10 };
@@ -44,13 +41,6 @@ const struct {
     {LZERROR_BADVALUE, IDS_ERR_UNKNOWN},
     {LZERROR_UNKNOWNALG, IDS_ERR_DAMAGED},
 };
-
-UINT CopyErrorStringId(int code)
-{
-    for (const auto &entry : kCopyErrorStrings)
-        if (entry.code == code) return entry.stringId;
-    return IDS_ERR_UNKNOWN;
-}
 
 char *CopyListEntry(LONG index)
 {
@@ -127,6 +117,28 @@ CopyOutcome OpenFailure(HWND page)
     return COPY_FAILED;
 }
 
+// Retrying cannot mend the destination folder, so this ends the copy.
+CopyOutcome DestinationFailure(HWND page)
+{
+    ReportCopyError(page, LZERROR_BADOUTHANDLE);
+    return COPY_FAILED;
+}
+
+// The plain source's own handle, duplicated for the LZ library to own. Given
+// a plain handle, the library's copy makes its own LZ handle of it and may
+// close the file with it, leaving the caller's close to hit whatever handle
+// took the number next; given an LZ handle it closes nothing. So the copy
+// always gets an LZ handle (or the plain duplicate where the library keeps
+// an uncompressed file plain) and both handles are closed exactly once.
+HANDLE DuplicateFileHandle(HFILE file)
+{
+    HANDLE duplicate = NULL;
+    if (!DuplicateHandle(GetCurrentProcess(), (HANDLE)(INT_PTR)file, GetCurrentProcess(),
+                         &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return NULL;
+    return duplicate;
+}
+
 }  // namespace
 
 // The CopyList holds bare file names. A name with a drive, a folder or a
@@ -161,10 +173,50 @@ BOOL IsReservedDeviceName(const char *name)
     return FALSE;
 }
 
+UINT CopyErrorStringId(int code)
+{
+    for (const auto &entry : kCopyErrorStrings)
+        if (entry.code == code) return entry.stringId;
+    return IDS_ERR_UNKNOWN;
+}
+
+void CompressedFallbackName(const char *name, char *compressed)
+{
+    lstrcpynA(compressed, name, TEXT_BUFFER_SIZE - 2);
+    char *dot = strchr(compressed, '.');
+    if (!dot)
+        lstrcatA(compressed, "._");
+    else if (lstrlenA(dot + 1) < 3)
+        lstrcatA(compressed, "_");
+    else
+        compressed[lstrlenA(compressed) - 1] = '_';
+}
+
+BOOL IsAbsoluteFolderPath(const char *path)
+{
+    int length = lstrlenA(path);
+    if (length < 3 || path[length - 1] != '\\') return FALSE;
+    char drive = (char)(path[0] | 0x20);
+    BOOL onDrive = drive >= 'a' && drive <= 'z' && path[1] == ':' && path[2] == '\\';
+    BOOL onShare = path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+    return onDrive || onShare;
+}
+
 LONG ExpandChecked(INT source, INT target)
 {
     SourceFacts facts = ReadSourceFacts((HFILE)source);
-    LONG result = CopyLZFile(source, target);
+    // An unknown method is damage; the library would only expand it to nothing.
+    if (facts.compressed && !facts.knownMethod) return LZERROR_READ;
+    HANDLE duplicate = DuplicateFileHandle((HFILE)source);
+    if (!duplicate) return LZERROR_BADINHANDLE;
+    INT plain = (INT)(INT_PTR)duplicate;
+    INT lzSource = LZInit(plain);
+    if (lzSource < 0) {
+        CloseHandle(duplicate);
+        return lzSource;
+    }
+    LONG result = CopyLZFile(lzSource, target);
+    LZClose(lzSource);
     if (result >= 0 && ExpansionDamaged(facts, result)) result = LZERROR_READ;
     return result;
 }
@@ -178,7 +230,8 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
     BOOL versioned = g_install.driverVersion >= 2;
     char destination[TEXT_BUFFER_SIZE];
     char versionPath[TEXT_BUFFER_SIZE];
-    if (!IsBareFileName(name)) return OpenFailure(page);
+    if (!IsBareFileName(name) || IsReservedDeviceName(name)) return OpenFailure(page);
+    if (!IsAbsoluteFolderPath(g_install.driverDirectory)) return DestinationFailure(page);
     if (!BuildDestinationPath(name, destination)) return OpenFailure(page);
     if (versioned && !BuildVersionPath(name, versionPath)) return OpenFailure(page);
     DeleteIfPresent(destination);

@@ -3,6 +3,10 @@
 #pragma once
 #include <windows.h>
 
+// The copier's own error code for a source or destination that did not
+// open; the other codes it reports are the LZ library's.
+enum { COPY_ERROR_OPEN = 1 };
+
 enum CopyOutcome {
     COPY_FAILED = 0,
     COPY_OK = 1,
@@ -13,12 +17,19 @@ enum CopyOutcome {
 // opens them) into an open target, expanding it; the bytes written, or an
 // LZERROR_* code. A source the LZ library expands wrongly without saying so
 // (truncated, unknown method, nothing out of something) gives LZERROR_READ.
+// Both handles stay open, for the caller to close once with LZClose.
 LONG ExpandChecked(INT source, INT target);
 
 // Copies CopyList entry index; shows the file and the directory in the
 // page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure. A name
-// that is not a bare file name (a drive, a folder, "..") is an open failure.
+// that is not a bare file name (a drive, a folder, "..") or that names a
+// device is an open failure; a driver directory that is not an absolute
+// folder path is a destination failure, and nothing is written.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
+
+// Whether a path is an absolute folder path: a drive's or a share's, ending
+// in a backslash.
+BOOL IsAbsoluteFolderPath(const char *path);
 
 // Whether a CopyList name is a bare file name, the only kind copied.
 BOOL IsBareFileName(const char *name);
@@ -27,6 +38,15 @@ BOOL IsBareFileName(const char *name);
 // LPT1-LPT9, in any case, with or without an extension), which opens the
 // device instead of a file.
 BOOL IsReservedDeviceName(const char *name);
+
+// The string that tells the user about a copy error code (COPY_ERROR_OPEN or
+// an LZERROR_* code).
+UINT CopyErrorStringId(int code);
+
+// The name the LZ library opens when a file is not found under its own: the
+// extension's last letter replaced by '_', '_' appended to a shorter one, or
+// "._" appended to a name without one. compressed holds TEXT_BUFFER_SIZE.
+void CompressedFallbackName(const char *name, char *compressed);
 
 // Error code 1 (open failure) or an LZERROR_* code, shown in a message dialog.
 void ReportCopyError(HWND owner, int errorCode);

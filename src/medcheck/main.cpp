@@ -3,8 +3,8 @@
 //   medcheck [--json] [FOLDER]
 //
 // FOLDER defaults to medcheck's own folder. Exit code 0 when no error was
-// found, 1 when one was, 2 when the folder or its setup-information file
-// cannot be read.
+// found, 1 when one was, 2 when the medium or this machine could not be
+// checked or the command line is wrong. Nothing is ever asked of a person.
 #include <windows.h>
 #include <stdio.h>
 
@@ -16,12 +16,29 @@
 
 namespace {
 
+const char kUsage[] =
+    "usage: medcheck [--json] [FOLDER]\n"
+    "Checks the medium in FOLDER (by default medcheck's own folder) as the wizard\n"
+    "would read and copy it, and lists what it would do wrong.\n"
+    "  --json          the findings as JSON in UTF-8, each with a stable code\n"
+    "  -h, --help, /?  this text\n"
+    "Exit code: 0 no error, 1 errors found, 2 the medium or this machine could not\n"
+    "be checked, or a wrong command line.\n";
+
+enum { EXIT_NOT_CHECKED = 2 };
+
 void OwnFolder(char *folder)
 {
     GetModuleFileNameA(NULL, folder, TEXT_BUFFER_SIZE);
     folder[TEXT_BUFFER_SIZE - 1] = '\0';
     char *slash = strrchr(folder, '\\');
     if (slash) *slash = '\0';
+}
+
+bool IsHelp(const char *argument)
+{
+    return lstrcmpA(argument, "--help") == 0 || lstrcmpA(argument, "-h") == 0 ||
+           lstrcmpA(argument, "/?") == 0;
 }
 
 }  // namespace
@@ -32,15 +49,20 @@ int main(int argc, char **argv)
     // system folder, like the wizard's.
     NarrowDllSearch();
     SetModuleInstance(GetModuleHandleA(NULL));
-    SetErrorMode(SEM_FAILCRITICALERRORS);
+    // No critical-error or open-error box: it runs in unattended builds.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     bool json = false;
     char folder[TEXT_BUFFER_SIZE] = "";
     for (int i = 1; i < argc; ++i) {
+        if (IsHelp(argv[i])) {
+            fputs(kUsage, stdout);
+            return 0;
+        }
         if (lstrcmpA(argv[i], "--json") == 0) {
             json = true;
-        } else if (argv[i][0] == '-' && argv[i][1] == '-') {
-            fprintf(stderr, "usage: medcheck [--json] [FOLDER]\n");
-            return 2;
+        } else if (argv[i][0] == '-' || folder[0]) {
+            fputs(kUsage, stderr);
+            return EXIT_NOT_CHECKED;
         } else {
             lstrcpynA(folder, argv[i], sizeof(folder));
         }
@@ -50,10 +72,14 @@ int main(int argc, char **argv)
     MediumCheckResult result = CheckMedium(folder);
     if (result == MEDIUM_UNREADABLE) {
         fprintf(stderr, "medcheck: cannot read %s\\%s\n", folder, SetupInfoFileName());
-        return 2;
+        return EXIT_NOT_CHECKED;
+    }
+    if (result == MEDIUM_NOT_CHECKED) {
+        fprintf(stderr, "medcheck: could not check %s: %s\n", CheckedFolder(), CheckFailure());
+        return EXIT_NOT_CHECKED;
     }
     if (json)
-        PrintFindingsAsJson(folder);
+        PrintFindingsAsJson(CheckedFolder());
     else
         PrintFindingsAsText();
     return result;

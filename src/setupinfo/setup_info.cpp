@@ -11,17 +11,25 @@ namespace {
 
 enum { KEY_LIST_COUNT_SIZE = 1024, KEY_LIST_NAMES_SIZE = 2048 };
 
-// Reads the models section's key names. When the list does not fit, the
-// reader cuts its last key short and says so by returning size - 2; that key
-// is dropped here, since a cut key names no model.
-void ReadModelKeys(char *keys, DWORD size)
+// Reads the models section's key names; returns how many bytes of the list
+// may be read. A list that does not fit ends in a key cut short, counted like
+// the others (the name fetch reads it whole from its larger buffer). Nothing
+// past the reported bytes is read: a reader may leave the buffer's last byte
+// as it found it, and a list that fits with one byte to spare reports the
+// same length as a cut one.
+DWORD ReadModelKeys(char *keys, DWORD size)
 {
     DWORD length = GetPrivateProfileStringA(ModelsSectionName(), NULL, "", keys, size,
                                             SetupInfoPath());
-    if (length + 2 != size) return;
-    char *last = keys;
-    for (char *key = keys; *key; key += lstrlenA(key) + 1) last = key;
-    *last = '\0';
+    return length < size ? length : size - 1;
+}
+
+// Length of the key at offset, ending at its terminator or the list's end.
+DWORD KeyLengthAt(const char *keys, DWORD offset, DWORD end)
+{
+    DWORD length = 0;
+    while (offset + length < end && keys[offset + length]) ++length;
+    return length;
 }
 
 // Fills the CopyList from a CopyFiles value: one leading '@' is dropped from
@@ -33,12 +41,9 @@ void BuildCopyList(const char *copyFiles)
     int used = 0;
     LONG count = 0;
     const char *p = copyFiles;
-    while (*p) {
-        if (*p == '@') ++p;
-        const char *start = p;
-        while (*p && *p != ',') ++p;
-        int length = (int)(p - start);
-        if (*p == ',') ++p;
+    const char *start;
+    int length;
+    while (NextCopyFilesField(p, &start, &length)) {
         if (length == 0) continue;
         if (used + length + 1 + 1 > TEXT_BUFFER_SIZE) break;
         CopyMemory(list + used, start, length);
@@ -62,6 +67,17 @@ void ReadDriverDirectory()
 }
 
 }  // namespace
+
+BOOL NextCopyFilesField(const char *&text, const char **name, int *length)
+{
+    if (!*text) return FALSE;
+    if (*text == '@') ++text;
+    *name = text;
+    while (*text && *text != ',') ++text;
+    *length = (int)(text - *name);
+    if (*text == ',') ++text;
+    return TRUE;
+}
 
 BOOL NextModelField(const char *&text, char *out, int outSize)
 {
@@ -108,24 +124,30 @@ const char *SetupInfoPath()
 WORD ModelCount()
 {
     char keys[KEY_LIST_COUNT_SIZE];
-    ReadModelKeys(keys, sizeof(keys));
+    DWORD end = ReadModelKeys(keys, sizeof(keys));
     WORD count = 0;
-    for (const char *key = keys; *key; key += lstrlenA(key) + 1) ++count;
+    for (DWORD offset = 0, length; (length = KeyLengthAt(keys, offset, end)) > 0;
+         offset += length + 1)
+        ++count;
     return count;
 }
 
 void ModelNameAt(WORD index, char *name)
 {
     char keys[KEY_LIST_NAMES_SIZE];
-    ReadModelKeys(keys, sizeof(keys));
-    const char *key = keys;
-    for (WORD i = 0; i < index && *key; ++i) key += lstrlenA(key) + 1;
-    int length = lstrlenA(key);
+    DWORD end = ReadModelKeys(keys, sizeof(keys));
+    DWORD offset = 0;
+    DWORD length = KeyLengthAt(keys, offset, end);
+    for (WORD i = 0; i < index && length > 0; ++i) {
+        offset += length + 1;
+        length = KeyLengthAt(keys, offset, end);
+    }
     if (length == 0) return;
+    const char *key = keys + offset;
     // The quoted key has to fit a 1024-byte buffer again when the model is
     // chosen; a longer one could never be looked up, so it is not offered.
     if (length >= TEXT_BUFFER_SIZE) return;
-    int nameLength = length >= 2 ? length - 2 : 0;
+    int nameLength = length >= 2 ? (int)length - 2 : 0;
     CopyMemory(name, key + 1, nameLength);
     name[nameLength] = '\0';
 }

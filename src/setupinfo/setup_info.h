@@ -28,6 +28,12 @@ BOOL ReadModelLine(const char *modelName, char *value);
 // stay in the field. FALSE when no field remains.
 BOOL NextModelField(const char *&text, char *field, int size);
 
+// Splits the next field off a CopyFiles value as the CopyList takes it: one
+// leading '@' dropped, the name up to the next comma, blanks kept in it; an
+// empty field gives length 0. Moves text past the field and its comma; FALSE
+// when no field remains.
+BOOL NextCopyFilesField(const char *&text, const char **name, int *length);
+
 // The second field of the model's line, or NULL when it has none. The text
 // stays valid until the next call.
 const char *ModelHardwareId(const char *modelName);

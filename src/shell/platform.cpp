@@ -25,6 +25,20 @@ SHORT RowForVersion(DWORD major, DWORD minor)
     return -1;
 }
 
+typedef BOOL(WINAPI *IsWow64ProcessProc)(HANDLE, PBOOL);
+
+// A 32-bit process on 64-bit Windows: an x86 driver cannot serve a local
+// printer there. Looked up, not imported: Windows 2000 and XP before SP2
+// lack the function, and without it the system is not a 64-bit one.
+BOOL RunsUnderWow64()
+{
+    IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64)) return FALSE;
+    return wow64;
+}
+
 const PlatformRow &CurrentRow()
 {
     SHORT row = g_install.platformRow;
@@ -51,6 +65,7 @@ BOOL CheckPlatform()
 
     SHORT row = RowForVersion(version.dwMajorVersion, version.dwMinorVersion);
     if (row < 0) return FALSE;
+    if (RunsUnderWow64()) return FALSE;
     g_install.platformRow = row;
     return TRUE;
 }

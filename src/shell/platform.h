@@ -14,8 +14,9 @@ struct PlatformRow {
 void SetModuleInstance(HINSTANCE instance);
 HINSTANCE ModuleInstance();
 
-// Non-zero when this system is supported; then the platform row and the
-// driver version number are stored in g_install.
+// Non-zero when this system is supported (a version of the table, not a
+// 32-bit process on 64-bit Windows); then the platform row and the driver
+// version number are stored in g_install.
 BOOL CheckPlatform();
 
 SHORT PlatformRowIndex();

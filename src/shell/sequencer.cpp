@@ -19,6 +19,18 @@ enum {
 };
 
 HWND g_statusWindow;
+// Whether the second registration, the one that decides what stays, left
+// the model's driver and printer installed.
+BOOL g_installed;
+
+void RunStage(HWND window, UINT_PTR timerId);
+
+// A stage timer that cannot be armed would leave the user with a hidden
+// window and no way out: the stage then runs at once.
+void ArmStage(HWND window, UINT_PTR timerId, UINT delayMs)
+{
+    if (!SetTimer(window, timerId, delayMs, NULL)) RunStage(window, timerId);
+}
 
 void PostCommand(HWND window, WPARAM command)
 {
@@ -63,7 +75,7 @@ void StartReading(HWND window)
 {
     BeginWait(window);
     ShowStatus(window, IDS_READING);
-    SetTimer(window, TIMER_READ_DONE, 1000, NULL);
+    ArmStage(window, TIMER_READ_DONE, 1000);
 }
 
 void EndReading(HWND window)
@@ -78,22 +90,22 @@ void FirstRegistration(HWND window)
 {
     ShowStatus(window, IDS_WRITING);
     RegisterDriverAndPrinter();
-    SetTimer(window, TIMER_REINSTALL, 2000, NULL);
+    ArmStage(window, TIMER_REINSTALL, 2000);
 }
 
 void SecondRegistration(HWND window)
 {
     RemovePreviousInstallationLeniently();
-    RegisterDriverAndPrinter();
-    SetTimer(window, TIMER_FINISH, 2000, NULL);
+    g_installed = RegisterDriverAndPrinter();
+    ArmStage(window, TIMER_FINISH, 2000);
 }
 
-// The registration results are not looked at: a failed driver registration
-// has shown its own message, and the finish page reports success.
+// A refused driver has shown its own messages; the finish page then shows
+// the failure form, as it does for a refused printer.
 void EndInstallation(HWND window)
 {
     RemoveStatus();
-    CloseWizard(window, RESULT_SUCCESS);
+    CloseWizard(window, g_installed ? RESULT_SUCCESS : RESULT_FAILURE);
     EndWait();
 }
 
@@ -109,6 +121,13 @@ const TimerStage kTimerStages[] = {
     {TIMER_REINSTALL, SecondRegistration},
     {TIMER_FINISH, EndInstallation},
 };
+
+void RunStage(HWND window, UINT_PTR timerId)
+{
+    for (const TimerStage &stage : kTimerStages) {
+        if (stage.id == timerId) stage.run(window);
+    }
+}
 
 void OnTimer(HWND window, WPARAM timerId)
 {
@@ -134,8 +153,8 @@ void FollowPage(HWND window, INT_PTR result, WPARAM back, WPARAM next)
 
 void StartInstallation(HWND window)
 {
-    SetTimer(window, TIMER_INSTALL, 100, NULL);
     BeginWait(window);
+    ArmStage(window, TIMER_INSTALL, 100);
 }
 
 void OnCommand(HWND window, WPARAM wParam)
@@ -168,7 +187,7 @@ LRESULT CALLBACK SequencerWindowProc(HWND window, UINT message, WPARAM wParam, L
 {
     switch (message) {
     case WM_CREATE:
-        SetTimer(window, TIMER_READING, 100, NULL);
+        ArmStage(window, TIMER_READING, 100);
         return 0;
     case WM_TIMER:
         OnTimer(window, wParam);

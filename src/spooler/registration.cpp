@@ -13,6 +13,8 @@
 namespace {
 
 const char kDateFile[] = "VP_K20x.DLL";
+const char *const kDriverFiles[DRIVER_FILE_COUNT] = {"UNIDRV.DLL", "VP_K20x.GPD", "UNIDRVUI.DLL",
+                                                     "UNIDRV.HLP"};
 
 // Last-write time of VP_K20x.DLL in the current directory. When the file
 // cannot be opened or its time read, the date is zero: the record then
@@ -41,10 +43,10 @@ void FillDriverRecord(DRIVER_INFO_6A *driver, char *previousNames)
     driver->cVersion = (DWORD)g_install.driverVersion;
     driver->pName = g_install.modelName;
     driver->pEnvironment = (LPSTR)g_install.environment;
-    driver->pDriverPath = (LPSTR) "UNIDRV.DLL";
-    driver->pDataFile = (LPSTR) "VP_K20x.GPD";
-    driver->pConfigFile = (LPSTR) "UNIDRVUI.DLL";
-    driver->pHelpFile = (LPSTR) "UNIDRV.HLP";
+    driver->pDriverPath = (LPSTR)RegisteredDriverFile(DRIVER_FILE_DRIVER);
+    driver->pDataFile = (LPSTR)RegisteredDriverFile(DRIVER_FILE_DATA);
+    driver->pConfigFile = (LPSTR)RegisteredDriverFile(DRIVER_FILE_CONFIG);
+    driver->pHelpFile = (LPSTR)RegisteredDriverFile(DRIVER_FILE_HELP);
     driver->pDependentFiles = g_install.copyList;
     driver->pDefaultDataType = g_install.defaultDataType;
     driver->pszzPreviousNames = previousNames;
@@ -91,6 +93,10 @@ BOOL DeletePrinterAndDriver(BOOL *found)
 
 }  // namespace
 
+const char *RegisteredDriverFile(DriverFile which) { return kDriverFiles[which]; }
+
+const char *DriverDateFileName() { return kDateFile; }
+
 BOOL RegisterDriverAndPrinter()
 {
     DRIVER_INFO_6A driver;
@@ -104,7 +110,9 @@ BOOL RegisterDriverAndPrinter()
     PRINTER_INFO_2A printer;
     FillPrinterRecord(&printer);
     HANDLE added = AddPrinterA(NULL, 2, (BYTE *)&printer);
-    if (!added) return FALSE;
+    // A printer the removal before could not delete is still in place, on
+    // the driver just registered again.
+    if (!added) return GetLastError() == ERROR_PRINTER_ALREADY_EXISTS;
     ClosePrinter(added);
     return TRUE;
 }

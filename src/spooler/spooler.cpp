@@ -28,21 +28,6 @@ PORT_INFO_1A *EnumLocalPorts(DWORD *count)
     return (PORT_INFO_1A *)buffer;
 }
 
-DRIVER_INFO_1A *EnumInstalledDrivers(const char *environment, DWORD *count)
-{
-    *count = 0;
-    DWORD needed = 0, returned = 0;
-    EnumPrinterDriversA(NULL, (LPSTR)environment, 1, NULL, 0, &needed, &returned);
-    BYTE *buffer = AllocateReported(needed);
-    if (!buffer) return NULL;
-    if (!EnumPrinterDriversA(NULL, (LPSTR)environment, 1, buffer, needed, &needed, &returned)) {
-        LocalFree(buffer);
-        return NULL;
-    }
-    *count = returned;
-    return (DRIVER_INFO_1A *)buffer;
-}
-
 BOOL GetDriverDirectory(char *directory)
 {
     char found[1024];

@@ -1,15 +1,13 @@
 // Model page: lists the models of the setup-information file. Next makes the
-// chosen model the name of driver and printer, drops an earlier printer of
-// that name when its driver is installed, and reads the model's install data.
+// chosen model the name of driver and printer and reads the model's install
+// data; an earlier printer of that name stays until the port page, where the
+// user has committed to installing.
 #include "ui/pages.h"
-
-#include <string.h>
 
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "shell/platform.h"
-#include "spooler/spooler.h"
 #include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
 #include "ui/page_frame.h"
@@ -19,29 +17,6 @@ namespace {
 void ChooseModelIcon(const char *, char *iconName)
 {
     lstrcpyA(iconName, "IDI_PRINTER");
-}
-
-// Exact, case-sensitive: a driver whose name differs only in letter case is
-// another driver.
-BOOL DriverInstalled(const char *name)
-{
-    DWORD count = 0;
-    DRIVER_INFO_1A *drivers = EnumInstalledDrivers(SpoolerEnvironment(), &count);
-    BOOL found = FALSE;
-    for (DWORD i = 0; i < count && !found; ++i)
-        found = drivers[i].pName && strcmp(drivers[i].pName, name) == 0;
-    if (drivers) LocalFree(drivers);
-    return found;
-}
-
-// Opened without full access, so the spooler may refuse; the port page
-// removes the printer again, strictly, before anything is copied.
-void DeleteEarlierPrinter(const char *name)
-{
-    HANDLE printer = OpenPrinterNoDefaults(name);
-    if (!printer) return;
-    DeletePrinter(printer);
-    ClosePrinter(printer);
 }
 
 void OnInitDialog(HWND dialog)
@@ -60,7 +35,6 @@ void OnNext(HWND dialog)
         return;
     }
     CopyText(g_install.modelName, model);
-    if (DriverInstalled(g_install.modelName)) DeleteEarlierPrinter(g_install.modelName);
     ReadInstallData();
     EndDialog(dialog, IDC_NEXT);
 }

@@ -10,6 +10,10 @@ INT_PTR RunPortPage(HWND owner);
 // Finish page; flag 1 is success, anything else failure. Returns 1.
 INT_PTR RunFinishPage(HWND owner, WPARAM resultFlag);
 
-// Port enumeration used by the port page.
-WORD PortCount();
+// The port list's source: one enumeration of the spooler's ports, taken when
+// the port page opens and released once its list is filled. Taking it drops
+// an earlier one and returns the number of ports, 0 when it fails. A name
+// goes into a 1024-byte buffer; an index beyond the snapshot writes nothing.
+WORD TakePortSnapshot();
 void PortNameAt(WORD index, char *name);
+void ReleasePortSnapshot();

@@ -16,6 +16,11 @@
 
 namespace {
 
+// The ports the list is filled from. One enumeration for the whole fill: a
+// fresh one per row made the fill grow with the square of the port count.
+PORT_INFO_1A *g_portSnapshot;
+DWORD g_portSnapshotCount;
+
 // Called with one buffer as both arguments: the name is decided before it
 // is written.
 void ChoosePortIcon(const char *portName, char *iconName)
@@ -37,7 +42,8 @@ LRESULT FindPortRow(HWND dialog, const char *prefix)
 void OnInitDialog(HWND dialog)
 {
     CentreDialog(dialog);
-    FillList(dialog, IDC_PORT_LIST, (SHORT)PortCount(), PortNameAt);
+    FillList(dialog, IDC_PORT_LIST, (SHORT)TakePortSnapshot(), PortNameAt);
+    ReleasePortSnapshot();
     LRESULT row = FindPortRow(dialog, "IR");
     if (row == LB_ERR) row = FindPortRow(dialog, "COM1:");
     if (row != LB_ERR) SendDlgItemMessageA(dialog, IDC_PORT_LIST, LB_SETCURSEL, row, 0);
@@ -90,21 +96,22 @@ INT_PTR RunPortPage(HWND owner)
     return DialogBoxParamA(ModuleInstance(), "IDD_GETPORT", owner, PortProc, 0);
 }
 
-WORD PortCount()
+WORD TakePortSnapshot()
 {
-    DWORD count = 0;
-    PORT_INFO_1A *ports = EnumLocalPorts(&count);
-    if (ports) LocalFree(ports);
-    return (WORD)count;
+    ReleasePortSnapshot();
+    g_portSnapshot = EnumLocalPorts(&g_portSnapshotCount);
+    return (WORD)g_portSnapshotCount;
 }
 
 void PortNameAt(WORD index, char *name)
 {
-    DWORD count = 0;
-    PORT_INFO_1A *ports = EnumLocalPorts(&count);
-    if (!ports) return;
-    // Every row enumerates the ports afresh, and they may have changed since
-    // they were counted: an index beyond this enumeration names no port.
-    if (index < count && ports[index].pName) lstrcpynA(name, ports[index].pName, TEXT_BUFFER_SIZE);
-    LocalFree(ports);
+    if (g_portSnapshot && index < g_portSnapshotCount && g_portSnapshot[index].pName)
+        lstrcpynA(name, g_portSnapshot[index].pName, TEXT_BUFFER_SIZE);
+}
+
+void ReleasePortSnapshot()
+{
+    if (g_portSnapshot) LocalFree(g_portSnapshot);
+    g_portSnapshot = NULL;
+    g_portSnapshotCount = 0;
 }

@@ -76,20 +76,101 @@ TEST_F(CopierTest, MissingAndDamagedSourcesFail)
     EXPECT_TRUE(FileExists(DriverPath("SHORT.DLL")) && FileExists(VersionPath("SHORT.DLL")));
 }
 
+decltype(&LZOpenFileA) g_realOpen;
+Seen g_opened;
+INT WINAPI RecordOpen(LPSTR name, LPOFSTRUCT info, WORD style)
+{
+    g_opened.push_back(name);
+    return g_realOpen(name, info, style);
+}
+
 // A name with a folder in it would be written outside the driver
-// directory; a path cut to the buffer would name another file.
+// directory, a device name opens the device (Wine's OpenFile fails on them,
+// so the opens are seen at the import); a path cut to the buffer would name
+// another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)RecordOpen);
+    ASSERT_TRUE(open.original != NULL);
+    g_realOpen = (decltype(g_realOpen))open.original;
+    g_opened.clear();
     EnterMediumWith({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
-    SelectFilesToCopy({"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL", "..", "PLAIN.DLL"});
-    for (LONG index = 0; index < 4; ++index)
+    const std::vector<std::string> refused = {"..\\ESCAPED.DLL", "sub\\PLAIN.DLL", "C:PLAIN.DLL",
+                                              "..", "NUL", "nul.dll", "Lpt9.GPD", "CON .INI"};
+    std::vector<std::string> names = refused;
+    names.push_back("PLAIN.DLL");
+    SelectFilesToCopy(names);
+    for (LONG index = 0; index < (LONG)refused.size(); ++index)
         ExpectCopy(index, COPY_FAILED, {"Error: File open error."});
+    EXPECT_EQ(Seen{}, g_opened);
     EXPECT_FALSE(FileExists(DriverPath("..\\ESCAPED.DLL")));
 
     std::string directory = "C:\\" + std::string(TEXT_BUFFER_SIZE - 6, 'x') + "\\";
     CopyText(g_install.driverDirectory, directory.c_str());
-    ExpectCopy(4, COPY_FAILED, {"Error: File open error."});
+    ExpectCopy((LONG)refused.size(), COPY_FAILED, {"Error: File open error."});
+}
+
+TEST(ReservedDeviceNames, AreTheDevicesInAnyCaseWithOrWithoutAnExtension)
+{
+    for (const char *name : {"CON", "prn.txt", "Aux", "NUL.", "COM1.DLL", "com9", "LPT1.GPD",
+                             "lpt9", "CON .INI"})
+        EXPECT_TRUE(IsReservedDeviceName(name)) << name;
+    for (const char *name : {"COM0", "COM10.DLL", "LPT", "CONX.DLL", "ACON", "NULL", "PLAIN.DLL",
+                             "COMA"})
+        EXPECT_FALSE(IsReservedDeviceName(name)) << name;
+}
+
+// A failed driver-directory query leaves a lone backslash: the files would
+// go to the current drive's root. Only an absolute folder path is written to.
+TEST_F(CopierTest, ADestinationThatIsNotAnAbsoluteFolderIsRefusedUntouched)
+{
+    EnterMediumWith({{"PLAIN.DLL", plain}});
+    SelectFilesToCopy({"PLAIN.DLL"});
+    for (const char *directory : {"\\", "drivers\\", "C:drivers\\", "\\\\", "C:\\x64"}) {
+        SCOPED_TRACE(directory);
+        CopyText(g_install.driverDirectory, directory);
+        ExpectCopy(0, COPY_FAILED, {"Error: Cannot create the destination file."});
+        for (const char *written : {"\\PLAIN.DLL", "\\3\\PLAIN.DLL", "drivers\\PLAIN.DLL",
+                                    "C:\\x64PLAIN.DLL", "C:\\x643\\PLAIN.DLL"})
+            EXPECT_FALSE(FileExists(written)) << written;
+    }
+    EXPECT_TRUE(IsAbsoluteFolderPath("C:\\windows\\system32\\spool\\drivers\\x64\\"));
+    EXPECT_TRUE(IsAbsoluteFolderPath("\\\\server\\print$\\x64\\"));
+}
+
+decltype(&CopyLZFile) g_copyBeforeBystander;
+HANDLE g_bystander;
+// After the copy a new handle is made. Had the copy closed the source, the
+// new one takes its number, and a second close of the source closes it.
+LONG WINAPI CopyThenOpenBystander(INT source, INT target)
+{
+    LONG result = g_copyBeforeBystander(source, target);
+    g_bystander = CreateEventA(NULL, TRUE, FALSE, NULL);
+    return result;
+}
+
+TEST_F(CopierTest, EachHandleIsClosedExactlyOnce)
+{
+    EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}});
+    SelectFilesToCopy({"PLAIN.DLL", "PACKED.DLL"});
+    ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenOpenBystander);
+    ASSERT_TRUE(replacement.original != NULL);
+    g_copyBeforeBystander = (decltype(g_copyBeforeBystander))replacement.original;
+    for (LONG index : {0, 1}) {
+        SCOPED_TRACE(index);
+        g_bystander = NULL;
+        ExpectCopy(index, COPY_OK, {});
+        ASSERT_TRUE(g_bystander != NULL);
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(g_bystander, 0)) << "closed by the copier";
+        CloseHandle(g_bystander);
+        // Nothing left open: the source goes, and the copy opens unshared.
+        EXPECT_TRUE(DeleteFileA(index ? "PACKED.DLL" : "PLAIN.DLL"));
+        HANDLE copy = CreateFileA(DriverPath(index ? "PACKED.DLL" : "PLAIN.DLL").c_str(),
+                                  GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        EXPECT_NE(INVALID_HANDLE_VALUE, copy);
+        CloseHandle(copy);
+    }
 }
 
 decltype(&CopyLZFile) g_realCopyLZFile;

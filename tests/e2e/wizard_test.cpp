@@ -239,4 +239,24 @@ TEST_F(E2eTest, PreviousPrinterThatCannotBeRemovedEndsWithSetupError)
     EXPECT_EQ(std::vector<std::string>{"Other Driver"}, InstalledDriverNames());
 }
 
+// An earlier printer of the model's name stays until the user has committed
+// to a port: cancelled on the port page, or back on the model page and
+// cancelled there, it is kept with its driver; a whole installation then
+// replaces both.
+TEST_F(E2eTest, AnEarlierPrinterSurvivesACancelBeforeThePortIsChosen)
+{
+    ASSERT_TRUE(AddPrinterOnDriver(kModels[0].c_str(), kModels[0].c_str(), "LPT3:"));
+    for (bool back : {false, true}) {
+        SCOPED_TRACE(back ? "back, then cancel on the model page" : "cancel on the port page");
+        HWND page = ToPortPage();
+        if (back) page = Press(page, IDC_BACK, WINDOW_MODEL);
+        ASSERT_TRUE(page);
+        ExpectCleanExit(CancelConfirmed(page));
+        EXPECT_EQ(kModels[0] + "|LPT3:", PrinterDriverAndPort(kModels[0].c_str()));
+        EXPECT_EQ(std::vector<std::string>{kModels[0]}, InstalledDriverNames());
+    }
+    ExpectCleanExit(ToFinishPage(ToPortPage()));
+    ExpectInstalled(kModels[0], "COM1:", kModels[0] + "," + kModels[0] + ",COM1:");
+}
+
 }  // namespace

@@ -17,7 +17,7 @@
 
 namespace {
 
-// Both enumerations hand back entries of one name pointer each, the first
+// The port enumeration hands back entries of one name pointer each, the first
 // call of a pair sizing, the second filling. A failing fill (Wine's spooler
 // never fails one) writes its entries and their count all the same.
 std::vector<std::string> g_names;
@@ -37,32 +37,100 @@ BOOL Enumerate(LPBYTE buffer, LPDWORD needed, LPDWORD returned)
     return !g_failFill;
 }
 BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE b, DWORD, LPDWORD n, LPDWORD r) { return Enumerate(b, n, r); }
-BOOL WINAPI FakeEnumDrivers(LPSTR, LPSTR, DWORD, LPBYTE b, DWORD, LPDWORD n, LPDWORD r) { return Enumerate(b, n, r); }
 
 TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
 {
     ImportReplacement patch("winspool.drv", "EnumPortsA", (void *)FakeEnumPorts);
     ASSERT_TRUE(patch.original);
     g_names = {"COM1:", "LPT1:", "IR1:"};
-    EXPECT_EQ(3, PortCount());
+    EXPECT_EQ(3, TakePortSnapshot());
     char name[TEXT_BUFFER_SIZE + 16] = "before";
     memset(name + 7, '#', sizeof(name) - 7);
     g_failFill = true;
-    EXPECT_EQ(0, PortCount());
+    EXPECT_EQ(0, TakePortSnapshot());
     PortNameAt(0, name);
     EXPECT_STREQ("before", name);
     g_failFill = false;
 
-    g_names = {"COM1:"};  // fewer ports than were counted
+    g_names = {"COM1:"};
+    TakePortSnapshot();
+    g_names = {"LPT1:", "LPT2:"};  // the spooler's ports change; the snapshot stays
     PortNameAt(1, name);
     EXPECT_STREQ("before", name);
     PortNameAt(0, name);
     EXPECT_STREQ("COM1:", name);
 
     g_names = {std::string(1500, 'P')};
+    TakePortSnapshot();
     PortNameAt(0, name);
     EXPECT_EQ(std::string(TEXT_BUFFER_SIZE - 1, 'P'), name);
     EXPECT_EQ('#', name[TEXT_BUFFER_SIZE]);
+    ReleasePortSnapshot();
+    name[0] = '\0';
+    PortNameAt(0, name);
+    EXPECT_STREQ("", name);
+}
+
+// The spooler's own enumeration, passed on and counted.
+void *g_realEnumPorts;
+int g_enumPortsCalls;
+BOOL WINAPI CountedEnumPorts(LPSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                             LPDWORD returned)
+{
+    ++g_enumPortsCalls;
+    return ((decltype(&EnumPortsA))g_realEnumPorts)(server, level, buffer, size, needed, returned);
+}
+
+std::vector<std::string> SpoolerPortNames()
+{
+    DWORD needed = 0, returned = 0;
+    EnumPortsA(NULL, 1, NULL, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed + 1);
+    std::vector<std::string> names;
+    if (!EnumPortsA(NULL, 1, buffer.data(), needed, &needed, &returned)) return names;
+    for (DWORD i = 0; i < returned; ++i) names.push_back(((PORT_INFO_1A *)buffer.data())[i].pName);
+    return names;
+}
+
+// A print server's worth of network ports: all listed in the spooler's
+// order from one enumeration (its two calls), the preselection as usual.
+TEST(PortPage, ListsHundredsOfPortsFromOneEnumeration)
+{
+    std::vector<std::string> extra;
+    for (int i = 0; i < 256; ++i)
+        extra.push_back("10.20." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1));
+    const size_t usual = SpoolerPortNames().size();
+    for (const std::string &port : extra) SetPortListed(port.c_str(), true);
+    const struct {
+        const char *added, *selected;
+    } cases[] = {{NULL, "COM1:"}, {"IR7:", "IR7:"}};
+    for (const auto &c : cases) {
+        if (c.added) SetPortListed(c.added, true);
+        std::vector<std::string> expected = SpoolerPortNames(), rows;
+        ASSERT_EQ(usual + extra.size() + (c.added ? 1 : 0), expected.size());
+        std::string selected;
+        ImportReplacement patch("winspool.drv", "EnumPortsA", (void *)CountedEnumPorts);
+        ASSERT_TRUE(patch.original);
+        g_realEnumPorts = patch.original;
+        g_enumPortsCalls = 0;
+        std::thread driver([&]() {
+            HWND page = WaitForProcessWindow(GetCurrentProcessId(), "#32770",
+                                             "Vantrel Printer Driver Install Wizard", 60000);
+            if (!page) return;
+            HWND list = GetDlgItem(page, IDC_PORT_LIST);
+            rows = ListRows(list);
+            int row = ListSelection(list);
+            if (row >= 0 && row < (int)rows.size()) selected = rows[row];
+            PressButton(page, IDC_BACK);
+        });
+        EXPECT_EQ(IDC_BACK, RunPortPage(NULL));
+        driver.join();
+        EXPECT_EQ(expected, rows);
+        EXPECT_EQ(c.selected, selected);
+        EXPECT_EQ(2, g_enumPortsCalls);
+    }
+    for (const std::string &port : extra) SetPortListed(port.c_str(), false);
+    SetPortListed("IR7:", false);
 }
 
 const char kModel[] = "Vantrel VP-K201";
@@ -94,23 +162,15 @@ protected:
 
 void PressNext(HWND page) { PressButton(page, IDC_NEXT); }
 
-// Without the failure the same set-up drops the printer, so the check is
-// what keeps it.
-TEST_F(ModelPageTest, AFailedDriverEnumerationIsNotRead)
+// Next only takes the model: a printer of its name stays with its driver
+// until a port is chosen, where the port page removes both.
+TEST_F(ModelPageTest, NextKeepsAnEarlierPrinterOfTheModelsName)
 {
     ASSERT_TRUE(AddPrinterOnDriver(kModel, kModel, "LPT1:"));
-    {
-        ImportReplacement patch("winspool.drv", "EnumPrinterDriversA", (void *)FakeEnumDrivers);
-        ASSERT_TRUE(patch.original);
-        g_names = {kModel};
-        g_failFill = true;
-        EXPECT_EQ(IDC_NEXT, RunDriven(PressNext));
-        g_failFill = false;
-    }
+    EXPECT_EQ(IDC_NEXT, RunDriven(PressNext));
     EXPECT_STREQ(kModel, g_install.modelName);
     EXPECT_EQ(std::string(kModel) + "|LPT1:", PrinterDriverAndPort(kModel));
-    EXPECT_EQ(IDC_NEXT, RunDriven(PressNext));
-    EXPECT_EQ("", PrinterDriverAndPort(kModel));
+    EXPECT_EQ(1, DriverCount(kModel));
 }
 
 // Rows are fetched into 1024-byte buffers; one added past that is refused

@@ -1,6 +1,7 @@
 // The setup-information reader against real INF files, read through Wine's
 // own profile functions.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "setupinfo/install_selection.h"
@@ -67,22 +68,56 @@ TEST_F(SetupInfoTest, ListsQuotedModelsOfRealFiles)
     EXPECT_EQ("(nothing)", ModelAt(5));
 }
 
-TEST_F(SetupInfoTest, LongKeysAreNotOfferedAndACutKeyListDropsItsLastKey)
+// Fills a stretch of the stack below the caller with a non-zero pattern, so
+// that a buffer the reader leaves partly unwritten holds no lucky zeros.
+__attribute__((noinline)) void DirtyStack()
 {
-    // 60 keys of 20 characters and one of 1500: more than the 1024 bytes of
-    // keys the reader takes, so the list is cut inside a key.
-    std::string inf;
-    Names expected;
-    for (int i = 0; i < 60; ++i) {
-        expected.push_back("Model number " + std::to_string(1000 + i));
-        inf += "\"" + expected.back() + "\"=SECT\r\n";
-    }
-    WriteInf(inf + "\"" + std::string(1500, 'L') + "\"=SECT\r\n");
-    Names models = Models();
-    ASSERT_GT(models.size(), 40u);
-    ASSERT_LT(models.size(), 60u);
-    EXPECT_EQ(Names(expected.begin(), expected.begin() + models.size()), models);
+    volatile char junk[16384];
+    for (size_t i = 0; i < sizeof(junk); ++i) junk[i] = 'Z';
+}
 
+// Keys of the given lengths (quotes included), each unique.
+Names QuotedKeys(const std::vector<int> &lengths)
+{
+    Names keys;
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        std::string number = std::to_string(1000 + i);
+        keys.push_back("\"" + std::string(lengths[i] - 2 - number.size(), 'M') + number + "\"");
+    }
+    return keys;
+}
+
+// The count reads 1024 bytes of key list, the names 2048. A list cut inside
+// a key counts that key, which the name fetch reads whole; one that fits
+// with a byte or none to spare is counted whole. Nothing past what the
+// reader reports is read, whatever the stack held.
+TEST_F(SetupInfoTest, KeyListsAreCountedUpToTheReportedEndOnly)
+{
+    const struct { const char *what; std::vector<int> lengths; size_t count; } cases[] = {
+        {"30 keys of 38 bytes, cut in the 27th", std::vector<int>(30, 38), 27},
+        {"127 keys in 1023 bytes", [] { std::vector<int> l(127, 7); std::fill(l.begin(), l.begin() + 6, 8); return l; }(), 127},
+        {"127 keys in 1024 bytes", [] { std::vector<int> l(127, 7); std::fill(l.begin(), l.begin() + 7, 8); return l; }(), 127},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Names keys = QuotedKeys(c.lengths), expected;
+        std::string inf;
+        for (const std::string &key : keys) {
+            inf += key + "=SECT\r\n";
+            expected.push_back(key.substr(1, key.size() - 2));
+        }
+        WriteInf(inf);
+        for (int run = 0; run < 3; ++run) {
+            if (run == 1) DirtyStack();
+            EXPECT_EQ(c.count, ModelCount()) << "run " << run;
+        }
+        DirtyStack();
+        EXPECT_EQ(Names(expected.begin(), expected.begin() + c.count), Models());
+    }
+}
+
+TEST_F(SetupInfoTest, LongKeysAreNotOffered)
+{
     // Alone in the section each key is read whole; one whose quoted form
     // cannot be built again in 1024 bytes is not offered.
     for (size_t length : {1500, 1022, 1021}) {

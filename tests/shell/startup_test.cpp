@@ -11,6 +11,20 @@ namespace {
 
 const char kMainClass[] = "VP_K20X_Driver_Setup";
 
+// The refusal: its box alone, no window of the program, exit code 0.
+void ExpectRefusal(PROCESS_INFORMATION *process, const std::string &screenshot)
+{
+    HWND box = WaitForProcessWindow(process->dwProcessId, "#32770", "Install Error", 15000);
+    ASSERT_TRUE(box != NULL);
+    // MessageBox puts its text into the static of id 0xFFFF.
+    EXPECT_EQ("This Driver is not supported on this Operating System.", ControlText(box, 0xFFFF));
+    EXPECT_TRUE(FindProcessWindow(process->dwProcessId, kMainClass, NULL, false) == NULL);
+    EXPECT_TRUE(GetWindow(box, GW_OWNER) == NULL);
+    SaveWindowScreenshot(box, screenshot.c_str());
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, FinishProgram(process, 15000));
+}
+
 // Each case sets the version it runs under; the prefix is this entry's own.
 class StartupTest : public testing::TestWithParam<std::pair<const char *, bool>> {};
 
@@ -28,16 +42,32 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
         EXPECT_TRUE(FindProcessWindow(process.dwProcessId, NULL, "Install Error") == NULL);
         PostMessageA(main, WM_CLOSE, 2, 0);
         EXPECT_EQ(0u, AnswerUntilExit(process.hProcess, process.dwProcessId, 30000));
+        EXPECT_EQ(0u, FinishProgram(&process, 15000));
     } else {
-        HWND box = WaitForProcessWindow(process.dwProcessId, "#32770", "Install Error", 15000);
-        ASSERT_TRUE(box != NULL);
-        // MessageBox puts its text into the static of id 0xFFFF.
-        EXPECT_EQ("This Driver is not supported on this Operating System.", ControlText(box, 0xFFFF));
-        EXPECT_TRUE(FindProcessWindow(process.dwProcessId, kMainClass, NULL, false) == NULL);
-        SaveWindowScreenshot(box, (std::string("refusal_") + version).c_str());
-        PressButton(box, IDOK);
+        ExpectRefusal(&process, std::string("refusal_") + version);
     }
-    EXPECT_EQ(0u, FinishProgram(&process, 15000));
+}
+
+// A 32-bit program in a 64-bit prefix runs under WOW64 as on 64-bit
+// Windows: refused there, on a version that is otherwise supported. Its own
+// ctest entry gives it the 64-bit prefix.
+TEST(Wow64, RefusesA32BitProgramOn64BitWindows)
+{
+#ifdef _WIN64
+    GTEST_SKIP() << "a 64-bit program never runs under WOW64; the 32-bit build runs this "
+                    "in a 64-bit prefix";
+#else
+    typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
+    IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64)
+        << "not under WOW64: this test needs a 64-bit prefix (SETUP_WINE_ARCH=win64)";
+    SetProgramWindowsVersion("setup.exe", "win7");
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(StartProgram(SetupExePath(), SampleMediumFolder(), &process));
+    ExpectRefusal(&process, "refusal_wow64");
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, StartupTest,

@@ -6,10 +6,15 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
 
+#include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "shell/platform.h"
+#include "shell/sequencer.h"
 #include "spooler/default_printer.h"
 #include "spooler/registration.h"
 #include "support/dialog_answerer.h"
@@ -101,6 +106,7 @@ protected:
 };
 class RegistrationTest : public SpoolerTest {};
 class DefaultPrinterTest : public SpoolerTest {};
+class InstallStageTest : public SpoolerTest {};
 
 // The install stage's order: register, remove leniently, register again.
 // VP_K20x.DLL is missing, then held open without sharing: no date either
@@ -216,6 +222,178 @@ TEST_F(DefaultPrinterTest, WritesPrinterDriverAndPortOrNothing)
     EXPECT_TRUE(GetDefaultPrinterA(name, &size));
     EXPECT_STREQ("P", name);
     EXPECT_EQ("Other Driver|LPT1:", PrinterDriverAndPort("Someone Else's"));
+}
+
+HANDLE WINAPI RefuseAddPrinter(LPSTR, DWORD, LPBYTE)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return NULL;
+}
+BOOL WINAPI RefuseDeletePrinter(HANDLE) { SetLastError(ERROR_ACCESS_DENIED); return FALSE; }
+// Wine adds a printer of a name already there again; Windows refuses it.
+decltype(&AddPrinterA) g_realAddPrinter;
+HANDLE WINAPI AddPrinterUnlessThere(LPSTR server, DWORD level, LPBYTE record)
+{
+    HANDLE there = NULL;
+    if (OpenPrinterA(((PRINTER_INFO_2A *)record)->pPrinterName, &there, NULL)) {
+        ClosePrinter(there);
+        SetLastError(ERROR_PRINTER_ALREADY_EXISTS);
+        return NULL;
+    }
+    return g_realAddPrinter(server, level, record);
+}
+UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
+BOOL WINAPI RefuseDriverDirectory(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD)
+{
+    SetLastError(RPC_S_SERVER_UNAVAILABLE);
+    return FALSE;
+}
+
+// The main window without its start-up, whose reading stage would begin the
+// wizard from the welcome page.
+LRESULT CALLBACK MainWindowFromCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_CREATE ? 0 : SequencerWindowProc(window, message, wParam, lParam);
+}
+
+// What the user saw from a command on until the wizard ended: the message
+// boxes (caption, and the program's error text) and the finish page.
+struct Outcome {
+    Texts messages;
+    std::string finish = "(no finish page)";
+    bool defaultBox = false;
+    bool ended = false;
+};
+
+// Posts the command to a fresh main window and runs its messages until the
+// window is gone (at most 60 s), answering every box with OK.
+Outcome RunWizardFrom(WPARAM command)
+{
+    static ATOM windowClass = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = MainWindowFromCommand;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "StageTestMain";
+        return RegisterClassA(&wc);
+    }();
+    EXPECT_NE(0, windowClass);
+    SetModuleInstance(GetModuleHandleA(NULL));
+    HWND main = CreateWindowExA(0, "StageTestMain", SetupTitle(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    Outcome outcome;
+    std::atomic<bool> stop{false};
+    std::thread answerer([&] {
+        for (; !stop; Sleep(20)) {
+            for (HWND window : ProcessWindows(GetCurrentProcessId())) {
+                std::string caption = WindowText(window);
+                if (GetDlgItem(window, IDC_EXIT_MESSAGE)) {
+                    outcome.finish = ControlText(window, IDC_EXIT_MESSAGE);
+                    outcome.defaultBox = IsWindowVisible(GetDlgItem(window, IDC_SET_DEFAULT));
+                } else if (caption == "Error") {
+                    outcome.messages.push_back("Error: " + ControlText(window, IDC_MSG_TEXT));
+                } else if (WindowClass(window) == "#32770" && GetDlgItem(window, 0xFFFF)) {
+                    outcome.messages.push_back(caption);
+                } else {
+                    continue;  // the status window
+                }
+                PressButton(window, IDOK);
+                WaitForWindowGone(window, 5000);
+            }
+        }
+    });
+    PostMessageA(main, WM_COMMAND, command, 0);
+    for (DWORD start = GetTickCount(); !outcome.ended && GetTickCount() - start < 60000;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) outcome.ended = true;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+    }
+    stop = true;
+    answerer.join();
+    if (IsWindow(main)) DestroyWindow(main);
+    MSG quit;
+    while (PeekMessageA(&quit, NULL, 0, 0, PM_REMOVE)) {}
+    return outcome;
+}
+
+const char kSucceeded[] = "The Installation has done successfully.";
+const char kFailed[] = "The Installation has failed.";
+
+// The finish page shows success only when the model's driver and printer are
+// there at the end: a refused driver (Wine refuses a name longer than a
+// registry key) after its two boxes, and a refused printer silently, end in
+// the failure form; a printer the removal between the registrations could
+// not delete is still there, and counts. Stage timers that cannot be armed
+// run their stages at once. Wine never refuses a printer, its deletion, a
+// second printer of one name or a timer, so those refusals are put in at the
+// imports.
+TEST_F(InstallStageTest, TheFinishPageShowsWhatTheStageLeftInstalled)
+{
+    const std::string longModel(300, 'K');
+    const char kDriverError[] = "Add a printer error ";
+    struct Replacement { const char *dll, *function; void *replacement; };
+    const Replacement refuseAdd = {"winspool.drv", "AddPrinterA", (void *)RefuseAddPrinter},
+                      refuseDelete = {"winspool.drv", "DeletePrinter", (void *)RefuseDeletePrinter},
+                      addOnce = {"winspool.drv", "AddPrinterA", (void *)AddPrinterUnlessThere},
+                      noTimers = {"USER32.dll", "SetTimer", (void *)RefuseSetTimer};
+    const struct {
+        const char *what, *model;
+        std::vector<Replacement> replacements;
+        Texts messages;
+        const char *finish;
+    } cases[] = {
+        {"installed", kModel, {}, {}, kSucceeded},
+        {"driver refused", longModel.c_str(), {}, {kDriverError, kDriverError}, kFailed},
+        {"printer refused", kModel, {refuseAdd}, {}, kFailed},
+        {"printer kept", kModel, {refuseDelete, addOnce}, {}, kSucceeded},
+        {"no timers", kModel, {noTimers}, {}, kSucceeded},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        SelectModelAndPort(c.model, "LPT1:");
+        std::vector<std::unique_ptr<ImportReplacement>> replaced;
+        for (const Replacement &r : c.replacements) {
+            replaced.emplace_back(new ImportReplacement(r.dll, r.function, r.replacement));
+            ASSERT_TRUE(replaced.back()->original != NULL) << r.function;
+            if (r.replacement == (void *)AddPrinterUnlessThere)
+                g_realAddPrinter = (decltype(g_realAddPrinter))replaced.back()->original;
+        }
+        Outcome outcome = RunWizardFrom(CMD_INSTALL);
+        replaced.clear();
+        EXPECT_TRUE(outcome.ended);
+        EXPECT_EQ(c.messages, outcome.messages);
+        EXPECT_EQ(c.finish, outcome.finish);
+        EXPECT_EQ(c.finish == kSucceeded, outcome.defaultBox);
+        EXPECT_EQ(c.finish == kSucceeded ? "Test K201|LPT1:" : "", PrinterDriverAndPort(kModel));
+        DeletePrinterAndDriverNamed(c.model);
+    }
+}
+
+// Without a driver directory the reader leaves a lone backslash: the copy
+// is refused instead of writing to the current drive's root.
+TEST_F(InstallStageTest, NoDriverDirectoryEndsInTheFailureFormWithNothingWritten)
+{
+    {
+        ImportReplacement refusal("winspool.drv", "GetPrinterDriverDirectoryA",
+                                  (void *)RefuseDriverDirectory);
+        ASSERT_TRUE(refusal.original != NULL);
+        g_install.driverDirectory[0] = '\0';
+        SelectModelAndPort(kModel, "LPT1:");
+    }
+    ASSERT_STREQ("\\", g_install.driverDirectory);
+    for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1)
+        WriteFileBytes(name, std::string("data of ") + name);
+    Outcome outcome = RunWizardFrom(CMD_COPY);
+    EXPECT_TRUE(outcome.ended);
+    EXPECT_EQ(Texts{"Error: Cannot create the destination file."}, outcome.messages);
+    EXPECT_EQ(kFailed, outcome.finish);
+    for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1)
+        for (const char *folder : {"\\", "\\3\\"})
+            EXPECT_FALSE(FileExists(std::string(folder) + name)) << folder << name;
+    EXPECT_EQ("", PrinterDriverAndPort(kModel));
 }
 
 }  // namespace
