@@ -68,11 +68,10 @@ protected:
     // page that was up stays as it was.
     void ExpectMessage(HWND page, const char *caption, const char *text, int button = IDOK)
     {
-        HWND message = AwaitMessage(caption);
-        ASSERT_TRUE(message);
-        EXPECT_EQ(text, MessageDialogText(message));
-        PressButton(message, button);
-        ASSERT_TRUE(WaitForWindowGone(message, kWaitMs));
+        AnsweredDialog message = Answer(caption, button);
+        ASSERT_TRUE(message.window);
+        EXPECT_EQ(text, message.text);
+        ASSERT_TRUE(message.gone);
         ExpectStays(wizard_, page, WINDOW_FINISH);
     }
 
@@ -224,13 +223,12 @@ TEST_F(E2eTest, PreviousPrinterThatCannotBeRemovedEndsWithSetupError)
     HWND port = ToPortPage();
     ASSERT_TRUE(port);
     PressButton(port, IDC_NEXT);
-    HWND error = AwaitMessage("Setup error");
-    ASSERT_TRUE(error);
+    AnsweredDialog error = Answer("Setup error", IDOK);
+    ASSERT_TRUE(error.window);
     EXPECT_EQ("Previous verion driver is currently used by an application.\nTerminate all "
               "applications. And then delete previous version driver from printer folderand retry.",
-              MessageDialogText(error));
-    EXPECT_EQ(port, GetWindow(error, GW_OWNER));
-    PressButton(error, IDOK);
+              error.text);
+    EXPECT_EQ(port, error.owner);
     HWND finish = Await(WINDOW_FINISH);
     ASSERT_TRUE(finish);
     ExpectFinishPage(finish, false);

@@ -128,9 +128,10 @@ TEST_F(PlantedDllTest, RefusalLoadsNoPlantedDll)
     PlantBesideSetup();
     SetProgramWindowsVersion("setup.exe", "win10");
     ASSERT_TRUE(StartWizard(&wizard_, medium_));
-    HWND refusal = AwaitMessage("Install Error");
-    EXPECT_EQ("This Driver is not supported on this Operating System.", MessageDialogText(refusal));
-    ExpectCleanExit(refusal);
+    AnsweredDialog refusal = Answer("Install Error", IDOK);
+    ASSERT_TRUE(refusal.window);
+    EXPECT_EQ("This Driver is not supported on this Operating System.", refusal.text);
+    ExpectEnded();
     for (const char *name : kMarkers) EXPECT_FALSE(MarkerLoaded(name, medium_)) << name;
 }
 

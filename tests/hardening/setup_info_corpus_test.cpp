@@ -254,8 +254,8 @@ TEST(SetupInfoCorpusTest, ReaderAndMediumCheckStayWithinTheirBuffers)
 bool WorkToTheEnd(const Wizard &wizard)
 {
     bool finish = false;
-    for (int round = 0; round < 1200 && WaitForSingleObject(wizard.process.hProcess, 50); ++round)
-        for (HWND window : ProcessWindows(wizard.process.dwProcessId)) {
+    {
+        DialogAnswerer answerer(wizard.process.dwProcessId, 0, [&](HWND window) {
             HWND models = GetDlgItem(window, IDC_MODEL_LIST);
             int button = models && ListRows(models).empty() ? IDCANCEL
                        : GetDlgItem(window, IDC_NEXT)      ? IDC_NEXT
@@ -263,13 +263,11 @@ bool WorkToTheEnd(const Wizard &wizard)
                        : GetDlgItem(window, IDOK)          ? IDOK
                        : GetDlgItem(window, IDC_MSG_TEXT)  ? IDCANCEL
                                                            : 0;
-            if (!button || WindowClass(window) != "#32770" || !IsWindowEnabled(window)) continue;
-            finish |= GetDlgItem(window, IDC_EXIT_MESSAGE) != NULL;
-            PressButton(window, button);
-            // Taken once the window has gone or a message of its own holds it.
-            for (int wait = 0; wait < 500 && IsWindow(window) && IsWindowEnabled(window); ++wait) Sleep(20);
-            break;
-        }
+            finish |= button && GetDlgItem(window, IDC_EXIT_MESSAGE) != NULL;
+            return button;
+        });
+        WaitForSingleObject(wizard.process.hProcess, 60000);
+    }
     return finish;
 }
 

@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
+#include "support/dialog_answerer.h"
 #include "support/import_patch.h"
 #include "support/processes.h"
 #include "support/remote_windows.h"
@@ -182,9 +183,7 @@ TEST_F(ModelPageTest, ARowLongerThanTheBufferIsNotTaken)
         LRESULT row = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)std::string(2000, 'M').c_str());
         SendMessageA(list, LB_SETCURSEL, row, 0);
         PressButton(page, IDC_NEXT);
-        HWND warning = WaitForProcessWindow(GetCurrentProcessId(), "#32770", "Warinig", 20000);
-        if (warning) PressButton(warning, IDOK);
-        WaitForWindowGone(warning, 20000);
+        AnswerNextDialog(GetCurrentProcessId(), "Warinig", IDOK, 20000);
         PressButton(page, IDC_BACK);
     });
     EXPECT_EQ(IDC_BACK, result);

@@ -14,14 +14,18 @@ const char kMainClass[] = "VP_K20X_Driver_Setup";
 // The refusal: its box alone, no window of the program, exit code 0.
 void ExpectRefusal(PROCESS_INFORMATION *process, const std::string &screenshot)
 {
-    HWND box = WaitForProcessWindow(process->dwProcessId, "#32770", "Install Error", 15000);
-    ASSERT_TRUE(box != NULL);
-    // MessageBox puts its text into the static of id 0xFFFF.
-    EXPECT_EQ("This Driver is not supported on this Operating System.", ControlText(box, 0xFFFF));
-    EXPECT_TRUE(FindProcessWindow(process->dwProcessId, kMainClass, NULL, false) == NULL);
-    EXPECT_TRUE(GetWindow(box, GW_OWNER) == NULL);
-    SaveWindowScreenshot(box, screenshot.c_str());
-    PressButton(box, IDOK);
+    std::string text;
+    HWND mainWindow = NULL;
+    AnsweredDialog box = AnswerNextDialog(process->dwProcessId, "Install Error", IDOK, 15000, [&](HWND dialog) {
+        // MessageBox puts its text into the static of id 0xFFFF.
+        text = ControlText(dialog, 0xFFFF);
+        mainWindow = FindProcessWindow(process->dwProcessId, kMainClass, NULL, false);
+        SaveWindowScreenshot(dialog, screenshot.c_str());
+    });
+    ASSERT_TRUE(box.window != NULL);
+    EXPECT_EQ("This Driver is not supported on this Operating System.", text);
+    EXPECT_TRUE(mainWindow == NULL);
+    EXPECT_TRUE(box.owner == NULL);
     EXPECT_EQ(0u, FinishProgram(process, 15000));
 }
 

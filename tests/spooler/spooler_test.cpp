@@ -6,9 +6,7 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "resource.h"
 #include "setupinfo/install_selection.h"
@@ -281,38 +279,32 @@ Outcome RunWizardFrom(WPARAM command)
     HWND main = CreateWindowExA(0, "StageTestMain", SetupTitle(), WS_OVERLAPPEDWINDOW, 0, 0, 200,
                                 200, NULL, NULL, GetModuleHandleA(NULL), NULL);
     Outcome outcome;
-    std::atomic<bool> stop{false};
-    std::thread answerer([&] {
-        for (; !stop; Sleep(20)) {
-            for (HWND window : ProcessWindows(GetCurrentProcessId())) {
-                std::string caption = WindowText(window);
-                if (GetDlgItem(window, IDC_EXIT_MESSAGE)) {
-                    outcome.finish = ControlText(window, IDC_EXIT_MESSAGE);
-                    outcome.defaultBox = IsWindowVisible(GetDlgItem(window, IDC_SET_DEFAULT));
-                } else if (caption == "Error") {
-                    outcome.messages.push_back("Error: " + ControlText(window, IDC_MSG_TEXT));
-                } else if (WindowClass(window) == "#32770" && GetDlgItem(window, 0xFFFF)) {
-                    outcome.messages.push_back(caption);
-                } else {
-                    continue;  // the status window
-                }
-                PressButton(window, IDOK);
-                WaitForWindowGone(window, 5000);
+    {
+        DialogAnswerer answerer(GetCurrentProcessId(), 0, [&](HWND window) {
+            std::string caption = WindowText(window);
+            if (GetDlgItem(window, IDC_EXIT_MESSAGE)) {
+                outcome.finish = ControlText(window, IDC_EXIT_MESSAGE);
+                outcome.defaultBox = IsWindowVisible(GetDlgItem(window, IDC_SET_DEFAULT));
+            } else if (caption == "Error") {
+                outcome.messages.push_back("Error: " + ControlText(window, IDC_MSG_TEXT));
+            } else if (GetDlgItem(window, 0xFFFF)) {
+                outcome.messages.push_back(caption);
+            } else {
+                return 0;  // the status window
             }
+            return IDOK;
+        });
+        PostMessageA(main, WM_COMMAND, command, 0);
+        for (DWORD start = GetTickCount(); !outcome.ended && GetTickCount() - start < 60000;) {
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) outcome.ended = true;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
         }
-    });
-    PostMessageA(main, WM_COMMAND, command, 0);
-    for (DWORD start = GetTickCount(); !outcome.ended && GetTickCount() - start < 60000;) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) outcome.ended = true;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
     }
-    stop = true;
-    answerer.join();
     if (IsWindow(main)) DestroyWindow(main);
     MSG quit;
     while (PeekMessageA(&quit, NULL, 0, 0, PM_REMOVE)) {}

@@ -83,18 +83,6 @@ HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow n
     return WaitForWizardWindow(wizard, next, timeoutMs);
 }
 
-HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs)
-{
-    return WaitForProcessWindow(wizard.process.dwProcessId, "#32770", caption, timeoutMs);
-}
-
-// The program's own message dialogs hold the text in IDC_MSG_TEXT, the
-// platform's message box in the static of id 0xFFFF.
-std::string MessageDialogText(HWND dialog)
-{
-    return ControlText(dialog, GetDlgItem(dialog, IDC_MSG_TEXT) ? IDC_MSG_TEXT : 0xFFFF);
-}
-
 // The pushed state of the page's Cancel button, set by a message posted
 // behind the input, is seen once the thread has got that far; cleared the
 // same way, which also lets what the input posted go first.

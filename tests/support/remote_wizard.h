@@ -37,10 +37,6 @@ HWND WaitForWizardWindow(const Wizard &wizard, WizardWindow which, DWORD timeout
 HWND PressAndAwait(const Wizard &wizard, HWND page, int buttonId, WizardWindow next,
                    DWORD timeoutMs);
 
-// A message dialog of the program (its own or the platform's), and its text.
-HWND WaitForMessageDialog(const Wizard &wizard, const char *caption, DWORD timeoutMs);
-std::string MessageDialogText(HWND dialog);
-
 // Waits until everything posted to the page's thread before the call, and
 // what that in turn posted, has been handled; false after the time-out.
 bool AwaitPostedInputHandled(HWND page, DWORD timeoutMs);

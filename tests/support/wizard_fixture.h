@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resource.h"
+#include "support/dialog_answerer.h"
 #include "support/processes.h"
 #include "support/remote_windows.h"
 #include "support/remote_wizard.h"
@@ -37,7 +38,11 @@ protected:
     }
 
     HWND Await(WizardWindow which) { return WaitForWizardWindow(wizard_, which, kWaitMs); }
-    HWND AwaitMessage(const char *caption) { return WaitForMessageDialog(wizard_, caption, kWaitMs); }
+    // The next message of that caption, answered with that button.
+    AnsweredDialog Answer(const char *caption, int button)
+    {
+        return AnswerNextDialog(wizard_.process.dwProcessId, caption, button, kWaitMs);
+    }
     HWND Press(HWND page, int buttonId, WizardWindow next)
     {
         return page ? PressAndAwait(wizard_, page, buttonId, next, kWaitMs) : NULL;
@@ -63,10 +68,7 @@ protected:
     HWND CancelConfirmed(HWND page, bool byKey = false)
     {
         byKey ? PressKey(wizard_, VK_ESCAPE) : PressButton(page, IDCANCEL);
-        HWND question = AwaitMessage("Question");
-        if (!question) return NULL;
-        PressButton(question, IDYES);
-        return Await(WINDOW_FINISH);
+        return Answer("Question", IDYES).window ? Await(WINDOW_FINISH) : NULL;
     }
 
     void ExpectFinishPage(HWND finish, bool success)
@@ -83,6 +85,11 @@ protected:
     {
         ASSERT_TRUE(finish);
         key ? PressKey(wizard_, key) : PressButton(finish, IDOK);
+        ExpectEnded();
+    }
+
+    void ExpectEnded()
+    {
         EXPECT_EQ(0u, WaitForWizardExit(&wizard_, 30000));
         EXPECT_FALSE(ProcessRunning("setup.exe"));
     }

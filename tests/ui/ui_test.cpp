@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <set>
-#include <thread>
 #include <vector>
 #include "resource.h"
 #include "shell/platform.h"
+#include "support/dialog_answerer.h"
 #include "support/screenshot.h"
 #include "support/remote_windows.h"
 #include "ui/dialog_kit.h"
@@ -105,28 +105,29 @@ protected:
         return ListRows(list);
     }
 
-    // Shows a message over the owner; a second thread notes what the dialog
-    // shows, then answers it.
+    // Shows a message over the owner; the answerer notes what the dialog
+    // shows, then gives the answer.
     INT_PTR Show(MessageStyle style, const std::string &shot, Answer answer)
     {
-        std::thread driver([&] {
-            HWND dialog = WaitForProcessWindow(GetCurrentProcessId(), "#32770", NULL, 10000);
-            if (!dialog) return;
-            Sleep(200);  // the modal loop paints it meanwhile
-            seen = WindowText(dialog) + "|" + ControlText(dialog, IDC_MSG_TEXT);
-            icon = (HICON)SendDlgItemMessageA(dialog, IDC_MSG_ICON, STM_GETICON, 0, 0);
-            buttons.clear();
-            for (int id : {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO})
-                if (GetDlgItem(dialog, id)) buttons.push_back(id);
-            GetWindowRect(dialog, &rect);
-            foreground = GetForegroundWindow() == dialog;
-            SaveWindowScreenshot(dialog, shot.c_str());
-            PostMessageA(answer.control ? GetDlgItem(dialog, answer.control) : dialog, answer.message,
-                         answer.wParam, 0);
-        });
-        INT_PTR result = ShowMessage(owner, "Text", "Caption", style);
-        driver.join();
-        return result;
+        DialogAnswerer answerer(
+            GetCurrentProcessId(), GetCurrentThreadId(),
+            [&](HWND dialog) {
+                Sleep(200);  // the modal loop paints it meanwhile
+                seen = WindowText(dialog) + "|" + ControlText(dialog, IDC_MSG_TEXT);
+                icon = (HICON)SendDlgItemMessageA(dialog, IDC_MSG_ICON, STM_GETICON, 0, 0);
+                buttons.clear();
+                for (int id : {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO})
+                    if (GetDlgItem(dialog, id)) buttons.push_back(id);
+                GetWindowRect(dialog, &rect);
+                foreground = GetForegroundWindow() == dialog;
+                SaveWindowScreenshot(dialog, shot.c_str());
+                return 1;  // answered below, as the case says
+            },
+            [&](HWND dialog, int) {
+                PostMessageA(answer.control ? GetDlgItem(dialog, answer.control) : dialog, answer.message,
+                             answer.wParam, 0);
+            });
+        return ShowMessage(owner, "Text", "Caption", style);
     }
 
     HWND owner = NULL, list = NULL;
