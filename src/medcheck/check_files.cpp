@@ -100,13 +100,6 @@ bool CheckName(const char *name, const char *subject)
     return true;
 }
 
-bool FileIsThere(const char *name, char *path)
-{
-    snprintf(path, TEXT_BUFFER_SIZE, "%s\\%s", g_check.folder, name);
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // LZ results that tell of this machine (its temp folder, its memory) rather
 // than of the file.
 bool MachineFailure(LONG result)
@@ -180,7 +173,7 @@ void CheckFile(const NotedFile &file)
     char path[TEXT_BUFFER_SIZE];
     char compressed[TEXT_BUFFER_SIZE];
     CompressedFallbackName(name, compressed);
-    if (!FileIsThere(name, path) && !FileIsThere(compressed, path)) {
+    if (!FileInFolder(name, path) && !FileInFolder(compressed, path)) {
         AddCopyFinding("file-missing", subject, COPY_ERROR_OPEN, "the file is not in the "
                        "medium's folder under its own name nor under the compressed name",
                        "add the file");

@@ -17,6 +17,10 @@ extern MediumCheckState g_check;
 
 bool SectionExists(const char *name);
 
+// Whether a file (not a folder) of that name lies in the medium's folder;
+// its path goes into path, a TEXT_BUFFER_SIZE buffer.
+bool FileInFolder(const char *name, char *path);
+
 // Records that this machine, not the medium, failed; the first reason stays.
 void CouldNotCheck(const char *format, ...);
 

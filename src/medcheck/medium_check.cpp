@@ -18,24 +18,17 @@ namespace {
 
 const char kWizardFileName[] = "setup.exe";
 
-bool FileInFolder(const char *name)
-{
-    char path[TEXT_BUFFER_SIZE];
-    snprintf(path, sizeof(path), "%s\\%s", g_check.folder, name);
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void CheckMediumFiles()
 {
+    char path[TEXT_BUFFER_SIZE];
     char subject[FINDING_SUBJECT_SIZE];
     snprintf(subject, sizeof(subject), "file \"%s\"", kWizardFileName);
-    if (!FileInFolder(kWizardFileName))
+    if (!FileInFolder(kWizardFileName, path))
         AddFinding(FINDING_ERROR, "setup-missing", subject,
                    "the file is not beside %s: there is no wizard to install the medium; add it",
                    SetupInfoFileName());
     snprintf(subject, sizeof(subject), "file \"%s\"", DriverDateFileName());
-    if (!FileInFolder(DriverDateFileName()))
+    if (!FileInFolder(DriverDateFileName(), path))
         AddFinding(FINDING_WARNING, "date-file-missing", subject,
                    "the file is not in the medium's folder: the driver is registered without a "
                    "date; add it");
@@ -62,6 +55,13 @@ bool OpenMedium(const char *folder)
 }
 
 }  // namespace
+
+bool FileInFolder(const char *name, char *path)
+{
+    snprintf(path, TEXT_BUFFER_SIZE, "%s\\%s", g_check.folder, name);
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 bool SectionExists(const char *name)
 {

@@ -122,21 +122,24 @@ const TimerStage kTimerStages[] = {
     {TIMER_FINISH, EndInstallation},
 };
 
-void RunStage(HWND window, UINT_PTR timerId)
+const TimerStage *FindStage(UINT_PTR timerId)
 {
-    for (const TimerStage &stage : kTimerStages) {
-        if (stage.id == timerId) stage.run(window);
-    }
+    for (const TimerStage &stage : kTimerStages)
+        if (stage.id == timerId) return &stage;
+    return NULL;
 }
 
+void RunStage(HWND window, UINT_PTR timerId)
+{
+    if (const TimerStage *stage = FindStage(timerId)) stage->run(window);
+}
+
+// Other ids do nothing, not even a kill.
 void OnTimer(HWND window, WPARAM timerId)
 {
-    for (const TimerStage &stage : kTimerStages) {
-        if (stage.id != timerId) continue;
-        KillTimer(window, timerId);
-        stage.run(window);
-        return;
-    }
+    if (!FindStage(timerId)) return;
+    KillTimer(window, timerId);
+    RunStage(window, timerId);
 }
 
 // Next goes forward, Back (where the page has one) goes back, anything else
