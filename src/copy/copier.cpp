@@ -1,6 +1,11 @@
 // Driver file copier: one file of the CopyList from the medium into the
 // spooler's driver directory, LZ-expanded on the way, and a second copy into
 // the version subdirectory; every failure is shown to the user at once.
+//
+// The installed files are shared by every model of the family, and by other
+// printers on the universal driver: each copy is written whole under a
+// temporary name beside its target and only then put in its place, in one
+// step, so a failed copy leaves the installed file as it was.
 #include "copy/copier.h"
 
 #include <lzexpand.h>
@@ -76,11 +81,6 @@ BOOL BuildVersionPath(const char *name, char *path)
     return FitsPathBuffer(length);
 }
 
-void DeleteIfPresent(const char *path)
-{
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) DeleteFileA(path);
-}
-
 // Opened with the prompt flags, the source is a plain file handle that the
 // LZ copy initialises itself, so its head can be read here and the file put
 // back at its start.
@@ -117,11 +117,48 @@ CopyOutcome OpenFailure(HWND page)
     return COPY_FAILED;
 }
 
-// Retrying cannot mend the destination folder, so this ends the copy.
+// Retrying cannot mend the destination folder, nor a file that will not
+// be replaced, so this ends the copy.
 CopyOutcome DestinationFailure(HWND page)
 {
     ReportCopyError(page, LZERROR_BADOUTHANDLE);
     return COPY_FAILED;
+}
+
+// A new empty file of a unique short name in the folder (which ends in a
+// backslash), on the target's volume so that the replace is a rename. Its
+// path, some dozen characters beyond the folder's, is what the expansion's
+// OpenFile must take within its 127 characters, whatever the file's name.
+BOOL MakeTemporaryFile(const char *folder, char *path)
+{
+    char shortPath[MAX_PATH];
+    if (lstrlenA(folder) > MAX_PATH - 14 || !GetTempFileNameA(folder, "VPK", 0, shortPath))
+        return FALSE;
+    lstrcpynA(path, shortPath, TEXT_BUFFER_SIZE);
+    return TRUE;
+}
+
+// One step: the target is either the old file or the whole new one.
+BOOL PutInPlace(const char *temporary, const char *target)
+{
+    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
+    DeleteFileA(temporary);
+    return FALSE;
+}
+
+// Silent when it fails, leaving the version folder's file as it was: the
+// spooler puts the driver directory's files there itself when the driver is
+// registered, and it is there that the files of other printers on the same
+// driver are in use, which must not stop a reinstall.
+void PlaceVersionCopy(const char *destination, const char *versionPath)
+{
+    char folder[TEXT_BUFFER_SIZE];
+    char temporary[TEXT_BUFFER_SIZE];
+    if (!BuildVersionPath("", folder) || !MakeTemporaryFile(folder, temporary)) return;
+    if (CopyFileA(destination, temporary, FALSE))
+        PutInPlace(temporary, versionPath);
+    else
+        DeleteFileA(temporary);
 }
 
 // The plain source's own handle, duplicated for the LZ library to own. Given
@@ -221,6 +258,13 @@ LONG ExpandChecked(INT source, INT target)
     return result;
 }
 
+BOOL CheckDriverDirectory(HWND owner)
+{
+    if (IsAbsoluteFolderPath(g_install.driverDirectory)) return TRUE;
+    DestinationFailure(owner);
+    return FALSE;
+}
+
 CopyOutcome CopyDriverFile(HWND page, LONG index)
 {
     char *name = CopyListEntry(index);
@@ -231,17 +275,20 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
     char destination[TEXT_BUFFER_SIZE];
     char versionPath[TEXT_BUFFER_SIZE];
     if (!IsBareFileName(name) || IsReservedDeviceName(name)) return OpenFailure(page);
-    if (!IsAbsoluteFolderPath(g_install.driverDirectory)) return DestinationFailure(page);
+    if (!CheckDriverDirectory(page)) return COPY_FAILED;
     if (!BuildDestinationPath(name, destination)) return OpenFailure(page);
     if (versioned && !BuildVersionPath(name, versionPath)) return OpenFailure(page);
-    DeleteIfPresent(destination);
-    if (versioned) DeleteIfPresent(versionPath);
 
     OFSTRUCT sourceInfo;
-    OFSTRUCT destinationInfo;
+    OFSTRUCT temporaryInfo;
     INT source = LZOpenFileA(name, &sourceInfo, OF_READ | OF_PROMPT | OF_CANCEL);
     if (source < 0) return OpenFailure(page);
-    INT target = LZOpenFileA(destination, &destinationInfo, OF_CREATE);
+    char temporary[TEXT_BUFFER_SIZE];
+    INT target = -1;
+    if (MakeTemporaryFile(g_install.driverDirectory, temporary)) {
+        target = LZOpenFileA(temporary, &temporaryInfo, OF_CREATE);
+        if (target < 0) DeleteFileA(temporary);
+    }
     if (target < 0) {
         LZClose(source);
         return OpenFailure(page);
@@ -249,12 +296,16 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
     LONG result = ExpandChecked(source, target);
     LZClose(source);
     LZClose(target);
-    if (versioned) CopyFileA(destination, versionPath, FALSE);
 
-    if (result >= 0) return COPY_OK;
-    ReportCopyError(page, result);
-    return result == LZERROR_BADINHANDLE || result == LZERROR_BADOUTHANDLE ? COPY_RETRY
-                                                                           : COPY_FAILED;
+    if (result < 0) {
+        DeleteFileA(temporary);
+        ReportCopyError(page, result);
+        return result == LZERROR_BADINHANDLE || result == LZERROR_BADOUTHANDLE ? COPY_RETRY
+                                                                               : COPY_FAILED;
+    }
+    if (!PutInPlace(temporary, destination)) return DestinationFailure(page);
+    if (versioned) PlaceVersionCopy(destination, versionPath);
+    return COPY_OK;
 }
 
 void ReportCopyError(HWND owner, int errorCode)

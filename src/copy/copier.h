@@ -24,8 +24,14 @@ LONG ExpandChecked(INT source, INT target);
 // page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure. A name
 // that is not a bare file name (a drive, a folder, "..") or that names a
 // device is an open failure; a driver directory that is not an absolute
-// folder path is a destination failure, and nothing is written.
+// folder path is a destination failure, and nothing is written. A failed
+// copy leaves the installed files as they were; one that cannot replace the
+// installed file is a destination failure.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
+
+// Whether the driver directory can take the copies; when it cannot, shows
+// the copy's destination failure, owned by owner.
+BOOL CheckDriverDirectory(HWND owner);
 
 // Whether a path is an absolute folder path: a drive's or a share's, ending
 // in a backslash.

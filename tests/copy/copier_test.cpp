@@ -17,6 +17,15 @@ std::string Fixture(const char *name) { return ReadFileBytes(WindowsPath(COPY_FI
 std::string DriverPath(const std::string &name) { return g_install.driverDirectory + name; }
 std::string VersionPath(const std::string &name) { return DriverPath("3\\" + name); }
 
+// Both folders' files with their bytes: an installed copy changed, or a
+// temporary file left behind, shows here.
+std::map<std::string, std::string> InstalledFiles()
+{
+    std::map<std::string, std::string> files = FolderFiles(DriverPath("."));
+    for (const auto &file : FolderFiles(VersionPath("."))) files["3\\" + file.first] = file.second;
+    return files;
+}
+
 class CopierTest : public testing::Test {
 protected:
     void SetUp() override
@@ -53,27 +62,13 @@ TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
         const std::string &name = names[index];
         WriteFileBytes(DriverPath(name), "stale");
         WriteFileBytes(VersionPath(name), "stale");
+        auto files = InstalledFiles();
+        files[name] = files["3\\" + name] = expected[index];
         ExpectCopy(index, COPY_OK, {});
         EXPECT_EQ(name, ControlText(page, IDC_COPY_FILE));
         EXPECT_EQ(g_install.driverDirectory, ControlText(page, IDC_COPY_DEST));
-        EXPECT_TRUE(ReadFileBytes(DriverPath(name)) == expected[index]) << name;
-        EXPECT_TRUE(ReadFileBytes(VersionPath(name)) == expected[index]) << name;
+        EXPECT_TRUE(files == InstalledFiles()) << name;
     }
-}
-
-// Wine's LZ32 expands a truncated file short and one of an unknown method to
-// nothing, without an error; the copier must see through both.
-TEST_F(CopierTest, MissingAndDamagedSourcesFail)
-{
-    std::string unknownMethod = packed;
-    unknownMethod[8] = 'Q';
-    EnterMediumWith({{"SHORT.DLL", packed.substr(0, packed.size() / 2)}, {"METHOD.DLL", unknownMethod}});
-    SelectFilesToCopy({"MISSING.DLL", "SHORT.DLL", "METHOD.DLL"});
-    ExpectCopy(0, COPY_FAILED, {"Error: File open error."});
-    ExpectCopy(1, COPY_FAILED, {"Error: File has damaged."});
-    ExpectCopy(2, COPY_FAILED, {"Error: File has damaged."});
-    // The partial file of a failed expansion is left in both places.
-    EXPECT_TRUE(FileExists(DriverPath("SHORT.DLL")) && FileExists(VersionPath("SHORT.DLL")));
 }
 
 decltype(&LZOpenFileA) g_realOpen;
@@ -82,6 +77,13 @@ INT WINAPI RecordOpen(LPSTR name, LPOFSTRUCT info, WORD style)
 {
     g_opened.push_back(name);
     return g_realOpen(name, info, style);
+}
+
+bool g_cancelPrompt;
+// The open's result once the user has cancelled the prompt for the medium.
+INT WINAPI OpenOrCancelPrompt(LPSTR name, LPOFSTRUCT info, WORD style)
+{
+    return g_cancelPrompt && (style & OF_PROMPT) ? LZERROR_BADINHANDLE : g_realOpen(name, info, style);
 }
 
 // A name with a folder in it would be written outside the driver
@@ -109,6 +111,20 @@ TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
     std::string directory = "C:\\" + std::string(TEXT_BUFFER_SIZE - 6, 'x') + "\\";
     CopyText(g_install.driverDirectory, directory.c_str());
     ExpectCopy((LONG)refused.size(), COPY_FAILED, {"Error: File open error."});
+}
+
+// The source opens through OpenFile, in 127 characters: from a drive's root
+// a name of 124 is copied, one of 125 is not. The copies are renamed into
+// place, which takes their longer paths.
+TEST_F(CopierTest, TheSourcesOpenLimitsANameFromADrivesRoot)
+{
+    const std::string longest = std::string(120, 'L') + ".DLL", tooLong = "L" + longest;
+    for (const std::string &name : {longest, tooLong}) WriteFileBytes("C:\\" + name, plain);
+    SetCurrentDirectoryA("C:\\");
+    SelectFilesToCopy({longest, tooLong});
+    ExpectCopy(0, COPY_OK, {});
+    EXPECT_TRUE(ReadFileBytes(VersionPath(longest)) == plain);
+    ExpectCopy(1, COPY_FAILED, {"Error: File open error."});
 }
 
 TEST(ReservedDeviceNames, AreTheDevicesInAnyCaseWithOrWithoutAnExtension)
@@ -177,8 +193,8 @@ decltype(&CopyLZFile) g_realCopyLZFile;
 LONG g_forcedResult;
 LONG WINAPI CopyThenReport(INT source, INT target)
 {
-    g_realCopyLZFile(source, target);
-    return g_forcedResult;
+    LONG result = g_realCopyLZFile(source, target);
+    return g_forcedResult ? g_forcedResult : result;
 }
 
 // Wine's LZ32 returns none of these codes for real files, so the copy is
@@ -204,12 +220,72 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
         {LZERROR_BADVALUE, "Unknown error accured.", COPY_FAILED},
         {LZERROR_UNKNOWNALG, "File has damaged.", COPY_FAILED},
     };
+    WriteFileBytes(DriverPath("PLAIN.DLL"), "installed");
+    WriteFileBytes(VersionPath("PLAIN.DLL"), "installed in 3");
+    const auto installed = InstalledFiles();
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
         g_forcedResult = c.code;
         ExpectCopy(0, c.outcome, {std::string("Error: ") + c.message});
-        EXPECT_TRUE(FileExists(DriverPath("PLAIN.DLL")) && FileExists(VersionPath("PLAIN.DLL")));
+        EXPECT_TRUE(installed == InstalledFiles());
     }
+}
+
+// Each way a copy fails leaves both installed copies as they were and no
+// temporary file. Wine's LZ32 never prompts for a missing medium nor reports
+// a full disk here, so those are put in at the imports (the real full disk
+// is the DiskFull test's); a copy in use is held open as a program holds it.
+TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
+{
+    std::string unknownMethod = packed;
+    unknownMethod[8] = 'Q';
+    EnterMediumWith({{"PLAIN.DLL", plain}, {"SHORT.DLL", packed.substr(0, packed.size() / 2)},
+                     {"METHOD.DLL", unknownMethod}});
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)OpenOrCancelPrompt);
+    ImportReplacement copy("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
+    g_realOpen = (decltype(g_realOpen))open.original;
+    g_realCopyLZFile = (decltype(g_realCopyLZFile))copy.original;
+    const struct {
+        const char *name, *message;
+        bool cancelPrompt = false, diskFull = false, driveRelative = false, inUse = false;
+    } failures[] = {
+        {"MISSING.DLL", "File open error."},
+        {"PLAIN.DLL", "File open error.", true},
+        {"SHORT.DLL", "File has damaged."},
+        {"METHOD.DLL", "File has damaged."},
+        {"PLAIN.DLL", "Insufficient disk space.", false, true},
+        // The driver directory without its drive: the current drive's, here the real one.
+        {"PLAIN.DLL", "Cannot create the destination file.", false, false, true},
+        {"PLAIN.DLL", "Cannot create the destination file.", false, false, false, true},
+    };
+    for (const auto &f : failures) {
+        SCOPED_TRACE(std::string(f.name) + " " + f.message);
+        SelectFilesToCopy({f.name});
+        WriteFileBytes(DriverPath(f.name), "installed");
+        WriteFileBytes(VersionPath(f.name), "installed in 3");
+        const auto installed = InstalledFiles();
+        g_cancelPrompt = f.cancelPrompt;
+        g_forcedResult = f.diskFull ? LZERROR_WRITE : 0;
+        HANDLE inUse = f.inUse ? CreateFileA(DriverPath(f.name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                             NULL, OPEN_EXISTING, 0, NULL) : NULL;
+        if (f.driveRelative) CopyText(g_install.driverDirectory, DriverPath("").substr(2).c_str());
+        ExpectCopy(0, COPY_FAILED, {std::string("Error: ") + f.message});
+        if (inUse) CloseHandle(inUse);
+        SelectFilesToCopy({f.name});
+        EXPECT_TRUE(installed == InstalledFiles());
+    }
+    g_cancelPrompt = false;
+    g_forcedResult = 0;
+
+    // The version folder's copy in use stays, silently: the spooler puts the
+    // driver directory's copy there itself when the driver is registered.
+    HANDLE inUse = CreateFileA(VersionPath("PLAIN.DLL").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               NULL, OPEN_EXISTING, 0, NULL);
+    auto files = InstalledFiles();
+    files["PLAIN.DLL"] = plain;
+    ExpectCopy(0, COPY_OK, {});
+    CloseHandle(inUse);
+    EXPECT_TRUE(files == InstalledFiles());
 }
 
 // disk-full-test.sh gives the driver directory 256 KiB.
@@ -217,7 +293,11 @@ TEST_F(CopierTest, DiskFullReportsInsufficientSpace)
 {
     EnterMediumWith({{"LARGE.DLL", std::string(4 << 20, 'x')}});
     SelectFilesToCopy({"LARGE.DLL"});
+    WriteFileBytes(DriverPath("LARGE.DLL"), "installed");
+    WriteFileBytes(VersionPath("LARGE.DLL"), "installed in 3");
+    const auto installed = InstalledFiles();
     ExpectCopy(0, COPY_FAILED, {"Error: Insufficient disk space."});
+    EXPECT_TRUE(installed == InstalledFiles());
 }
 
 }  // namespace

@@ -49,6 +49,18 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::map<std::string, std::string> FolderFiles(const std::string &folder)
+{
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[found.cFileName] = ReadFileBytes(folder + "\\" + found.cFileName);
+    FindClose(search);
+    return files;
+}
+
 static std::string ProgramFolder()
 {
     char module[MAX_PATH];

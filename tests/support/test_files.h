@@ -1,6 +1,7 @@
 // Files and folders for tests, in Windows paths as the program sees them.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <string>
 
 // A Unix path made at build time, as Wine's Z: drive shows it.
@@ -12,6 +13,9 @@ std::string MakeTempFolder(const char *tag);
 void WriteFileBytes(const std::string &path, const std::string &bytes);
 std::string ReadFileBytes(const std::string &path);
 bool FileExists(const std::string &path);
+// The files directly in a folder (given without a trailing backslash), by
+// name, with their bytes.
+std::map<std::string, std::string> FolderFiles(const std::string &folder);
 
 // Where screenshots and other things for a person to look at go.
 std::string ArtifactFolder();
