@@ -10,6 +10,7 @@
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
+#include "shell/sequencer.h"
 #include "ui/dialog_kit.h"
 
 namespace {
@@ -156,6 +157,19 @@ void OnUserCancel(HWND page)
     CopyRun(page);
 }
 
+void RunTimerStep(HWND page, UINT_PTR timerId)
+{
+    if (timerId == TIMER_COPY_START) CopyRun(page);
+    else if (timerId == TIMER_COPY_DONE) EndDialog(page, 1);
+}
+
+// Without its start timer the first run is posted rather than run: inside
+// WM_INITDIALOG it would copy before the page is shown.
+void PostFirstRun(HWND page, UINT_PTR)
+{
+    PostMessageA(page, WM_COMMAND, CMD_RETRY_COPY, 0);
+}
+
 void OnInitDialog(HWND page)
 {
     s_page.runActive = FALSE;
@@ -163,14 +177,13 @@ void OnInitDialog(HWND page)
     s_page.attempts = 0;
     CentreDialog(page);
     SetFocus(GetDlgItem(page, IDCANCEL));
-    SetTimer(page, TIMER_COPY_START, COPY_START_DELAY_MS, NULL);
+    ArmTimer(page, TIMER_COPY_START, COPY_START_DELAY_MS, PostFirstRun);
 }
 
 void OnTimer(HWND page, WPARAM timerId)
 {
     KillTimer(page, timerId);
-    if (timerId == TIMER_COPY_START) CopyRun(page);
-    else if (timerId == TIMER_COPY_DONE) EndDialog(page, 1);
+    RunTimerStep(page, timerId);
 }
 
 void OnCommand(HWND page, WPARAM wParam, LPARAM lParam)
@@ -179,7 +192,7 @@ void OnCommand(HWND page, WPARAM wParam, LPARAM lParam)
     // code 0, from its own posts, the Cancel button and the dialog keys.
     switch (wParam) {
     case IDOK:
-        SetTimer(page, TIMER_COPY_DONE, COPY_DONE_DELAY_MS, NULL);
+        ArmTimer(page, TIMER_COPY_DONE, COPY_DONE_DELAY_MS, RunTimerStep);
         break;
     case IDCANCEL:
         if (lParam == PAGE_FAILURE_NOTICE) EndDialog(page, 2);

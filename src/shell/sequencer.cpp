@@ -25,11 +25,9 @@ BOOL g_installed;
 
 void RunStage(HWND window, UINT_PTR timerId);
 
-// A stage timer that cannot be armed would leave the user with a hidden
-// window and no way out: the stage then runs at once.
 void ArmStage(HWND window, UINT_PTR timerId, UINT delayMs)
 {
-    if (!SetTimer(window, timerId, delayMs, NULL)) RunStage(window, timerId);
+    ArmTimer(window, timerId, delayMs, RunStage);
 }
 
 void PostCommand(HWND window, WPARAM command)
@@ -185,6 +183,11 @@ void OnCommand(HWND window, WPARAM wParam)
 }
 
 }  // namespace
+
+void ArmTimer(HWND window, UINT_PTR timerId, UINT delayMs, TimerStep step)
+{
+    if (!SetTimer(window, timerId, delayMs, NULL)) step(window, timerId);
+}
 
 LRESULT CALLBACK SequencerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

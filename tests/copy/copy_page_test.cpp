@@ -178,6 +178,18 @@ TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
     }
 }
 
+UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
+
+// Wine never refuses a timer, so the refusal is put in at the import: the
+// page then starts its copy and ends at once instead of never.
+TEST(CopyPageTest, TimersThatCannotBeArmedRunTheirStepsAtOnce)
+{
+    ImportReplacement noTimers("USER32.dll", "SetTimer", (void *)RefuseSetTimer);
+    ASSERT_TRUE(noTimers.original != NULL);
+    EXPECT_EQ(1, RunPage({"A", "B"}));
+    EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "end"}), g_log);
+}
+
 HHOOK g_initHook;
 LRESULT CALLBACK PressEnterOnOpening(int code, WPARAM wParam, LPARAM lParam)
 {
