@@ -9,19 +9,9 @@ if(NOT SETUP_MINGW_THREADS)
 endif()
 set(SETUP_MINGW_THREADS ${SETUP_MINGW_THREADS} CACHE STRING "MinGW thread model: win32 or posix")
 
-# SETUP_MINGW_ARCH is i686 for everything that ships. x86_64 builds the same
-# sources as 64-bit programs, for a test machine that cannot run 32-bit ones.
-if(NOT SETUP_MINGW_ARCH)
-  set(SETUP_MINGW_ARCH i686)
-endif()
-set(SETUP_MINGW_ARCH ${SETUP_MINGW_ARCH} CACHE STRING "MinGW target: i686 or x86_64")
-if(SETUP_MINGW_ARCH STREQUAL "x86_64")
-  set(CMAKE_SYSTEM_PROCESSOR AMD64)
-else()
-  set(CMAKE_SYSTEM_PROCESSOR x86)
-endif()
+set(CMAKE_SYSTEM_PROCESSOR x86)
 
-set(_prefix ${SETUP_MINGW_ARCH}-w64-mingw32)
+set(_prefix i686-w64-mingw32)
 set(SETUP_MINGW_PREFIX ${_prefix})
 set(CMAKE_C_COMPILER   ${_prefix}-gcc-${SETUP_MINGW_THREADS})
 set(CMAKE_CXX_COMPILER ${_prefix}-g++-${SETUP_MINGW_THREADS})

@@ -12,6 +12,7 @@ build=$here/../build/tests
 rounds=${1:-5}
 
 [ -f "$build/CMakeCache.txt" ] || make -C "$here/.." tests >/dev/null
+make -C "$here/.." loader >/dev/null
 cmake --build "$build" --target copy_bench -j 2 >/dev/null
 bench=$build/tests/copy/copy_bench.exe
 

@@ -3,8 +3,7 @@
 # page's filled list, with a new prefix's ports and with 256 more, several
 # times each in one run of setup.exe. Prints the medians and their
 # difference. The program is tools/bench/port_bench.cpp, built in the tests
-# tree of the build this machine runs (the 64-bit one where the kernel cannot
-# run 32-bit programs, as `make test` decides).
+# tree.
 #
 #   bench-ports.sh [RUNS]
 set -eu
@@ -12,13 +11,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 runs=${1:-5}
 
-if "$here/runs-32bit.sh"; then
-    target=tests build=$root/build
-else
-    target=x64 build=$root/build/x64
-fi
+build=$root/build
 # The wizard on the medium must be the one of these sources.
-make -C "$root" "$target" >/dev/null
+make -C "$root" tests loader >/dev/null
 cmake --build "$build/tests" --target port_bench -j 2 >/dev/null
 
 "$here/wine-run.sh" "$build/tests/tests/e2e/port_bench.exe" "$runs" "$build/medium"

@@ -12,6 +12,7 @@ medium=$(cd "${2:-$here/../build/medium}" && pwd)
 # The wizard-walking program is tools/drive_wizard.cpp, built in the tests tree.
 driver=${3:-$here/../build/tests/tests/e2e/drive_wizard.exe}
 [ -f "$driver" ] || { echo "bench: $driver is missing; 'make tests' builds it" >&2; exit 1; }
+make -C "$here/.." loader >/dev/null
 for run in $(seq 1 "$runs"); do
     echo "run $run:"
     "$here/wine-run.sh" "$driver" --no-screenshots "$medium" | grep -E '^(Main window|Finish page|setup.exe)' |

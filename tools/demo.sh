@@ -8,13 +8,13 @@
 # every window (status windows, welcome, model, port, copy, finish) as PNG in
 # build/demo/ and prints what was installed.
 #
-#   demo.sh MEDIUM_DIR [DRIVER_EXE [MEDCHECK_EXE]]
+#   demo.sh MEDIUM_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 medium=$(cd "$1" && pwd)
 # The wizard-walking program is tools/drive_wizard.cpp, built in the tests tree.
-driver=${2:-$here/../build/tests/tests/e2e/drive_wizard.exe}
-medcheck=${3:-$here/../build/app/medcheck.exe}
+driver=$here/../build/tests/tests/e2e/drive_wizard.exe
+medcheck=$here/../build/app/medcheck.exe
 
 # What a vendor runs before shipping: the medium's check.
 if [ -f "$medcheck" ]; then

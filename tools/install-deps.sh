@@ -8,7 +8,7 @@
 # wine32:i386 cannot be installed, so the update is retried, and as a last
 # resort the packages are installed without the suites whose index failed.
 set -u
-packages=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb mscompress googletest
+packages=(cmake make g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb mscompress googletest
           fonts-liberation fonts-wine)
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -11,9 +11,6 @@ def=${out%.a}.def
     echo "LIBRARY $dll"
     echo "EXPORTS"
     # 32-bit symbols carry one more leading underscore than the names.
-    case $dlltool in
-        *x86_64*) "$nm" "$import_lib" | sed -n 's/.* I __imp_\(.*\)$/\1/p' ;;
-        *) "$nm" "$import_lib" | sed -n 's/.* I __imp__\(.*\)$/\1/p' ;;
-    esac | sort -u
+    "$nm" "$import_lib" | sed -n 's/.* I __imp__\(.*\)$/\1/p' | sort -u
 } > "$def"
 "$dlltool" --input-def "$def" --dllname "$dll" --kill-at --output-delaylib "$out"

@@ -15,10 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ -n "$host_only" ]; then
     cd "$tests" && exec ctest --output-on-failure -L host "$@"
 fi
-# Make the template prefixes before the tests start side by side.
+# Make the template prefix before the tests start side by side.
 unset SETUP_WINE_SHARED_DISPLAY
-arch=win32
-"$here/runs-32bit.sh" || arch=win64
-SETUP_WINE_ARCH=$arch "$here/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1
+"$here/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1
 
 cd "$tests" && ctest --output-on-failure -j "${JOBS:-2}" "$@"

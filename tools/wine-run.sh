@@ -2,22 +2,25 @@
 # Runs one Win32 program under Wine in a prefix of its own.
 #
 #   wine-run.sh PROGRAM.exe [ARGS...]
-#   wine-run.sh --template PROGRAM.exe   makes the template prefix that
-#                                        PROGRAM runs from, prints its path
+#   wine-run.sh --template              makes the template prefix that
+#                                        programs run from, prints its path
 #
-# Each run gets an Xvfb display of its own. The prefix is a fresh copy of the project's template prefix (made once,
-# 32-bit, pinned to Windows 7, Mono and Gecko skipped, in a virtual desktop so
-# captions are drawn without a window manager). It is removed afterwards and
+# Each run gets an Xvfb display of its own. The prefix is a fresh copy of the
+# project's template prefix (made once per bitness, pinned to Windows 7, Mono
+# and Gecko skipped, in a virtual desktop so captions are drawn without a
+# window manager). It is removed afterwards and
 # its wineserver stopped, so a test may change the spooler, the registry or the
 # Windows version freely and nothing ever reaches ~/.wine.
 #
-# A 64-bit program runs in a 64-bit prefix; a 32-bit one in a 32-bit prefix,
-# or under WOW64 in a 64-bit prefix when SETUP_WINE_ARCH=win64, as on 64-bit
-# Windows.
+# The programs are 32-bit: they run in a 32-bit prefix, or under WOW64 in a
+# 64-bit prefix when SETUP_WINE_ARCH=win64, as on 64-bit Windows. Where the
+# kernel runs no 32-bit code, Wine's loaders come from the emulated loader
+# folder that tools/make-loader.sh makes.
 #
 # Environment:
 #   SETUP_WINE_ROOT     where the template and run prefixes live (default: build/wine)
-#   SETUP_WINE_ARCH     win32 (default for 32-bit programs) or win64
+#   SETUP_WINE_LOADER   the emulated loader folder (default: build/loader)
+#   SETUP_WINE_ARCH     win32 (default) or win64
 #   SETUP_WINE_VERSION  Windows version for this run (win2k, winxp, vista, win7, ...)
 #   SETUP_WINE_KEEP     keep the run prefix (prints its path) for inspection
 #   SETUP_WINE_PREFIX   use this existing prefix as is (not copied, not removed)
@@ -29,30 +32,24 @@ root=${SETUP_WINE_ROOT:-$here/../build/wine}
 mkdir -p "$root"
 root=$(cd "$root" && pwd)
 
-# The machine a PE program is built for: 8664 for x86-64, 14c for x86.
-pe_machine() {
-    local offset
-    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
-    [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
-}
 template_only=""
 [ "${1:-}" = --template ] && { template_only=1; shift; }
-program=${1:-}
-case $program in
-    */*) ;;
-    *) program=$(command -v "$program" 2>/dev/null || echo "$program") ;;
-esac
 arch=${SETUP_WINE_ARCH:-win32}
-[ -f "$program" ] && [ "$(pe_machine "$program")" = 8664 ] && arch=win64
 export WINEARCH=$arch
 template=$root/template-$arch
-# Debian's wine script runs the 32-bit loader whenever it is installed; a
-# 64-bit prefix starts from the 64-bit one, which takes WOW64 programs too.
-wine=wine
-if [ "$arch" = win64 ]; then
-    export WINELOADER=/usr/lib/wine/wine64
-    wine=$WINELOADER
+# A 64-bit prefix starts from the 64-bit loader, which hands 32-bit programs
+# to the 32-bit loader beside it. Debian's wine script would run the 32-bit
+# loader even there.
+if "$here/runs-32bit.sh"; then
+    loaders=/usr/lib/wine
+else
+    loaders=${SETUP_WINE_LOADER:-$here/../build/loader}/lib/wine
+    [ -x "$loaders/wine" ] || { echo "wine-run: no 32-bit loader here; run tools/make-loader.sh build/loader" >&2; exit 1; }
 fi
+wine=$loaders/wine
+[ "$arch" = win64 ] && wine=$loaders/wine64
+export WINESERVER=$loaders/wineserver
+wineserver=$WINESERVER
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export XDG_CACHE_HOME=$root/cache
@@ -89,14 +86,14 @@ make_template() {
     flock 9
     if [ ! -f "$template/.ready" ]; then
         rm -rf "$template"
-        WINEPREFIX=$template $wine wineboot -i >/dev/null 2>&1
-        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
-        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        WINEPREFIX=$template $wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        WINEPREFIX=$template "$wine" wineboot -i >/dev/null 2>&1
+        WINEPREFIX=$template "$wine" reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
+        WINEPREFIX=$template "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        WINEPREFIX=$template "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         # Debian's Wine does not look in the folder its own fonts come in:
         # without them the frames lack Marlett's glyphs (the close box is an "r").
         cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$template/drive_c/windows/Fonts/" 2>/dev/null
-        WINEPREFIX=$template wineserver -w
+        WINEPREFIX=$template $wineserver -w
         touch "$template/.ready"
     fi
     flock -u 9
@@ -105,14 +102,13 @@ make_template() {
 
 cleanup() {
     if [ -n "${WINEPREFIX:-}" ]; then
-        wineserver -k >/dev/null 2>&1
-        wineserver -w >/dev/null 2>&1
+        $wineserver -k >/dev/null 2>&1
+        $wineserver -w >/dev/null 2>&1
         [ -n "${own_prefix:-}" ] && [ -z "${SETUP_WINE_KEEP:-}" ] && rm -rf "$own_prefix"
     fi
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
 }
 
-[ $# -ge 1 ] || { echo "usage: wine-run.sh [--template] PROGRAM [ARGS...]" >&2; exit 2; }
 if [ -n "$template_only" ]; then
     start_display || exit 1
     trap cleanup EXIT
@@ -120,6 +116,7 @@ if [ -n "$template_only" ]; then
     echo "$template"
     exit 0
 fi
+[ $# -ge 1 ] || { echo "usage: wine-run.sh [--template] | PROGRAM [ARGS...]" >&2; exit 2; }
 start_display || exit 1
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -134,8 +131,7 @@ else
     [ -n "${SETUP_WINE_KEEP:-}" ] && echo "wine-run: prefix kept at $own_prefix" >&2
 fi
 if [ -n "${SETUP_WINE_VERSION:-}" ]; then
-    $wine reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1
 fi
-$wine "$@"
-rc=$?
-exit $rc
+"$wine" "$@"
+exit $?

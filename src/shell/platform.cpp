@@ -79,11 +79,4 @@ const char *SetupTitle() { return "Printer Driver Setup"; }
 const char *ProviderName() { return "Vantrel Pelzoran, Co. Ltd."; }
 const char *MakerUrl() { return ""; }
 const char *NoticeLine() { return "Copyright (C) 2009 Vantrel Pelzoran, Co. Ltd."; }
-// What ships is the 32-bit build. A 64-bit build exists only for test
-// machines that cannot run 32-bit programs, and the spooler installs a local
-// printer only on a driver of its own environment.
-#ifdef _WIN64
-const char *SpoolerEnvironment() { return "Windows x64"; }
-#else
 const char *SpoolerEnvironment() { return "Windows NT x86"; }
-#endif

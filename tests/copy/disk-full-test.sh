@@ -8,11 +8,7 @@ root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
 template=$("$tools/wine-run.sh" --template "$1") || exit 1
 prefix=$(mktemp -d "$root/diskfull.XXXXXX")
-# The driver directory of the program's own spooler environment.
-case $template in
-    *win64) drivers=$prefix/drive_c/windows/system32/spool/drivers/x64 ;;
-    *) drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86 ;;
-esac
+drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
 trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
 cp -a "$template/." "$prefix/"
 mkdir -p "$drivers"

@@ -12,12 +12,7 @@ namespace {
 
 typedef std::vector<std::string> Names;
 
-// The spooler's driver directory of the environment this build registers for.
-#ifdef _WIN64
-const char kSpoolerDriverDirectory[] = "C:\\windows\\system32\\spool\\drivers\\x64\\";
-#else
 const char kSpoolerDriverDirectory[] = "C:\\windows\\system32\\spool\\drivers\\w32x86\\";
-#endif
 
 class SetupInfoTest : public testing::Test {
 protected:

@@ -57,10 +57,6 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
 // ctest entry gives it the 64-bit prefix.
 TEST(Wow64, RefusesA32BitProgramOn64BitWindows)
 {
-#ifdef _WIN64
-    GTEST_SKIP() << "a 64-bit program never runs under WOW64; the 32-bit build runs this "
-                    "in a 64-bit prefix";
-#else
     typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
     IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void *)GetProcAddress(
         GetModuleHandleA("kernel32.dll"), "IsWow64Process");
@@ -71,7 +67,6 @@ TEST(Wow64, RefusesA32BitProgramOn64BitWindows)
     PROCESS_INFORMATION process;
     ASSERT_TRUE(StartProgram(SetupExePath(), SampleMediumFolder(), &process));
     ExpectRefusal(&process, "refusal_wow64");
-#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, StartupTest,

@@ -7,12 +7,7 @@
 
 namespace {
 
-// The environment setup.exe registers for, as built for this machine.
-#ifdef _WIN64
-const char kEnvironment[] = "Windows x64";
-#else
 const char kEnvironment[] = "Windows NT x86";
-#endif
 // Ample for the few entries of a test prefix.
 const DWORD kListBytes = 65536;
 
