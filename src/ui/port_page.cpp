@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "copy/copier.h"
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
@@ -58,6 +59,12 @@ void OnNext(HWND dialog)
         return;
     }
     CopyText(g_install.portName, port);
+    // Nothing could be copied: the installation ends before the earlier
+    // printer of the model's name is removed for it.
+    if (!CheckDriverDirectory(dialog)) {
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
     if (!RemovePreviousInstallation()) {
         MessageBoxA(dialog,
                     "Previous verion driver is currently used by an application.\n"

@@ -282,6 +282,7 @@ Outcome RunWizardFrom(WPARAM command)
     {
         DialogAnswerer answerer(GetCurrentProcessId(), 0, [&](HWND window) {
             std::string caption = WindowText(window);
+            if (GetDlgItem(window, IDC_PORT_LIST)) return IDC_NEXT;  // the port preselected
             if (GetDlgItem(window, IDC_EXIT_MESSAGE)) {
                 outcome.finish = ControlText(window, IDC_EXIT_MESSAGE);
                 outcome.defaultBox = IsWindowVisible(GetDlgItem(window, IDC_SET_DEFAULT));
@@ -364,10 +365,13 @@ TEST_F(InstallStageTest, TheFinishPageShowsWhatTheStageLeftInstalled)
     }
 }
 
-// Without a driver directory the reader leaves a lone backslash: the copy
-// is refused instead of writing to the current drive's root.
+// Without a driver directory the reader leaves a lone backslash: the port
+// page's Next ends the installation with the copy's refusal, instead of
+// writing to the current drive's root, and before the earlier printer of
+// the model's name is removed for it.
 TEST_F(InstallStageTest, NoDriverDirectoryEndsInTheFailureFormWithNothingWritten)
 {
+    ASSERT_TRUE(AddPrinterOnDriver(kModel, kModel, "LPT3:"));
     {
         ImportReplacement refusal("winspool.drv", "GetPrinterDriverDirectoryA",
                                   (void *)RefuseDriverDirectory);
@@ -378,14 +382,14 @@ TEST_F(InstallStageTest, NoDriverDirectoryEndsInTheFailureFormWithNothingWritten
     ASSERT_STREQ("\\", g_install.driverDirectory);
     for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1)
         WriteFileBytes(name, std::string("data of ") + name);
-    Outcome outcome = RunWizardFrom(CMD_COPY);
+    Outcome outcome = RunWizardFrom(CMD_PORT);
     EXPECT_TRUE(outcome.ended);
     EXPECT_EQ(Texts{"Error: Cannot create the destination file."}, outcome.messages);
     EXPECT_EQ(kFailed, outcome.finish);
     for (const char *name = g_install.copyList; *name; name += lstrlenA(name) + 1)
         for (const char *folder : {"\\", "\\3\\"})
             EXPECT_FALSE(FileExists(std::string(folder) + name)) << folder << name;
-    EXPECT_EQ("", PrinterDriverAndPort(kModel));
+    EXPECT_EQ(std::string(kModel) + "|LPT3:", PrinterDriverAndPort(kModel));
 }
 
 }  // namespace
