@@ -13,12 +13,19 @@
 
 namespace {
 
-// The copier opens sources and destinations through OpenFile, whose path
-// holds at most 127 characters and its terminator.
+// The copier opens each source through OpenFile, whose path holds at most
+// 127 characters and its terminator. The copies are written under a short
+// temporary name and renamed into place, which takes paths far longer than
+// any name that opens: the source's path is the one that limits a name.
 const int kLongestOpenPath = OFS_MAXPATHNAME - 1;
-// The longest usual driver directory, with the version folder the copy
-// lands in as well.
-const char kLongestDriverFolder[] = "C:\\Windows\\System32\\spool\\drivers\\w32x86\\3\\";
+// The shortest folder a medium can lie in; a name too long for it is too
+// long for every folder.
+const char kDriveRoot[] = "D:\\";
+
+bool OpensFromDriveRoot(const char *name)
+{
+    return lstrlenA(kDriveRoot) + lstrlenA(name) <= kLongestOpenPath;
+}
 
 enum { MAX_NOTED_FILES = 4096, NOTED_NAMES_SIZE = 512 * 1024, MODELS_TEXT_SIZE = 200 };
 
@@ -87,12 +94,12 @@ bool CheckName(const char *name, const char *subject)
                        "rename the file");
         return false;
     }
-    int pathLength = lstrlenA(kLongestDriverFolder) + length;
-    if (pathLength > kLongestOpenPath) {
+    if (!OpensFromDriveRoot(name)) {
+        int pathLength = lstrlenA(kDriveRoot) + length;
         char cause[TEXT_BUFFER_SIZE];
         snprintf(cause, sizeof(cause),
-                 "in the driver folder %s the path has %d characters, %d too many for the %d "
-                 "the copier's open takes", kLongestDriverFolder, pathLength,
+                 "even from a drive's root (%s) the path has %d characters, %d too many for the "
+                 "%d the copier's open takes", kDriveRoot, pathLength,
                  pathLength - kLongestOpenPath, kLongestOpenPath);
         AddCopyFinding("file-path-too-long", subject, COPY_ERROR_OPEN, cause,
                        "shorten the name");
@@ -182,13 +189,18 @@ void CheckFile(const NotedFile &file)
     if (!g_check.failure[0]) CheckExpansion(path, subject);
 }
 
-// The copier opens each source by the medium's folder and its name.
+// The copier opens each source by the medium's folder and its name. Names
+// too long for any folder have their own finding.
 void CheckFolderDepth()
 {
     const char *longest = "";
-    for (int i = 0; i < g_fileCount; ++i)
-        if (lstrlenA(NameOf(g_files[i])) > lstrlenA(longest)) longest = NameOf(g_files[i]);
-    int pathLength = lstrlenA(g_check.folder) + 1 + lstrlenA(longest);
+    for (int i = 0; i < g_fileCount; ++i) {
+        const char *name = NameOf(g_files[i]);
+        if (OpensFromDriveRoot(name) && lstrlenA(name) > lstrlenA(longest)) longest = name;
+    }
+    int folderLength = lstrlenA(g_check.folder);
+    BOOL separated = folderLength > 0 && g_check.folder[folderLength - 1] == '\\';
+    int pathLength = folderLength + (separated ? 0 : 1) + lstrlenA(longest);
     if (!longest[0] || pathLength <= kLongestOpenPath) return;
     char subject[FINDING_SUBJECT_SIZE];
     char cause[TEXT_BUFFER_SIZE];

@@ -30,8 +30,7 @@ std::string Replaced(const std::string &what, const std::string &with)
     return inf.replace(inf.find(what), what.size(), with);
 }
 
-// A new folder of the given depth below C:\m, short enough for names of
-// the longest length the copier opens.
+// A new folder of the given depth (path length) below C:\m.
 std::string ShortFolder(size_t depth = 0)
 {
     static int serial;
@@ -80,8 +79,9 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
     const std::string packed = ReadFileBytes(SampleMediumFolder() + "\\UNIDRV.DLL");
     ASSERT_EQ(0, packed.compare(0, 4, "SZDD"));
     const std::string unknownMethod = packed.substr(0, 8) + "Q" + packed.substr(9);
-    // One character more than the copier's open takes in C:\Windows\System32\spool\drivers\w32x86\3\.
-    const std::string longName = std::string(81, 'L') + ".DLL";
+    // One character more than the copier's open of the source takes from a
+    // drive's root; the name without it installs from there (copier_test).
+    const std::string longName = std::string(121, 'L') + ".DLL";
 
     const struct {
         std::string inf;
@@ -116,7 +116,7 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
         {Replaced(kFiles, kFiles + std::string(",..\\EXTRA.DLL")), "file-name-not-bare", "\"File open error.\""},
         {Replaced(kFiles, kFiles + std::string(",con.dll")), "file-name-reserved", "\"File open error.\""},
         {Replaced(kFiles, kFiles + ("," + longName)), "file-path-too-long", "1 too many", longName, "data"},
-        {Replaced(kFiles, kFiles + ("," + longName.substr(1))), "", "", longName.substr(1), "data"},
+        {Replaced(kFiles, kFiles + ("," + longName.substr(1))), "", "", longName.substr(1), "data", "C:\\"},
         {kGoodInf, "folder-too-deep", "1 too many", "", "", ShortFolder(127 - 1 - 12 + 1)},
         {kGoodInf, "", "", "", "", ShortFolder(127 - 1 - 12)},
         {Replaced(kFiles, crowded), "copy-list-overflow", "", lastName, "data"},
