@@ -144,6 +144,30 @@ TEST_F(E2eTest, ReinstallOnAPickedPortReplacesTheFirstAndLeavesTheDefaultAlone)
     ExpectInstalled(kModels[0], "LPT2:", "");
 }
 
+// Every model copies the same universal-driver files: a reinstall of another
+// model from a medium whose UNIDRV.DLL is damaged fails at that file and
+// leaves the first model's files, and the first model, as they were.
+TEST_F(E2eTest, AFailedCopyLeavesTheInstalledModelAsItWas)
+{
+    ExpectCleanExit(ToFinishPage(ToPortPage()));
+    std::string directory = DriverDirectory(), version = directory + "\\3";
+    const auto installed = FolderFiles(directory), installedInVersion = FolderFiles(version);
+    std::string medium = CopyOfSampleMedium("damaged"), unidrv = medium + "\\UNIDRV.DLL";
+    std::string packed = ReadFileBytes(unidrv);
+    WriteFileBytes(unidrv, packed.substr(0, packed.size() / 2));
+
+    HWND model = Walk(WINDOW_MODEL, medium);
+    ASSERT_TRUE(model && Pick(model, IDC_MODEL_LIST, kModels[1]));
+    ASSERT_TRUE(Press(Press(model, IDC_NEXT, WINDOW_PORT), IDC_NEXT, WINDOW_COPY));
+    EXPECT_EQ("File has damaged.", Answer("Error", IDOK).text);
+    HWND finish = Await(WINDOW_FINISH);
+    ExpectFinishPage(finish, false);
+    ExpectCleanExit(finish);
+    EXPECT_TRUE(installed == FolderFiles(directory));
+    EXPECT_TRUE(installedInVersion == FolderFiles(version));
+    ExpectInstalled(kModels[0], "COM1:", kModels[0] + "," + kModels[0] + ",COM1:");
+}
+
 TEST_F(E2eTest, BackAndNextRefillThePagesAndDoubleClicksStayPut)
 {
     SetPortListed("IR1:", true);
