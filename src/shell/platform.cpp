@@ -51,6 +51,12 @@ const PlatformRow &CurrentRow()
 void SetModuleInstance(HINSTANCE instance) { g_moduleInstance = instance; }
 HINSTANCE ModuleInstance() { return g_moduleInstance; }
 
+#if defined(__i386__)
+// GetVersionExA takes the structure its size names: 148 bytes is
+// OSVERSIONINFOA, and any other size fails the call.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes on x86");
+#endif
+
 BOOL CheckPlatform()
 {
     OSVERSIONINFOA version;
