@@ -90,9 +90,9 @@ INT WINAPI RecordOpen(LPSTR name, LPOFSTRUCT info, WORD style)
 // another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
-    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)RecordOpen);
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", LZOpenFileA, RecordOpen);
     ASSERT_TRUE(open.original != NULL);
-    g_realOpen = (decltype(g_realOpen))open.original;
+    g_realOpen = open.original;
     g_opened.clear();
     EnterMediumWith({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
@@ -154,9 +154,9 @@ TEST_F(CopierTest, EachHandleIsClosedExactlyOnce)
 {
     EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}});
     SelectFilesToCopy({"PLAIN.DLL", "PACKED.DLL"});
-    ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenOpenBystander);
+    ImportReplacement replacement("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenOpenBystander);
     ASSERT_TRUE(replacement.original != NULL);
-    g_copyBeforeBystander = (decltype(g_copyBeforeBystander))replacement.original;
+    g_copyBeforeBystander = replacement.original;
     for (LONG index : {0, 1}) {
         SCOPED_TRACE(index);
         g_bystander = NULL;
@@ -187,9 +187,9 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
 {
     EnterMediumWith({{"PLAIN.DLL", plain}});
     SelectFilesToCopy({"PLAIN.DLL"});
-    ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
+    ImportReplacement replacement("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenReport);
     ASSERT_TRUE(replacement.original != NULL);
-    g_realCopyLZFile = (decltype(g_realCopyLZFile))replacement.original;
+    g_realCopyLZFile = replacement.original;
     const struct {
         LONG code;
         const char *message;
