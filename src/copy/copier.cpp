@@ -258,6 +258,11 @@ LONG ExpandChecked(INT source, INT target)
     return result;
 }
 
+#if defined(__i386__)
+// LZOpenFileA fills an OFSTRUCT of the x86 layout.
+static_assert(sizeof(OFSTRUCT) == 136, "OFSTRUCT is 136 bytes on x86");
+#endif
+
 BOOL CheckDriverDirectory(HWND owner)
 {
     if (IsAbsoluteFolderPath(g_install.driverDirectory)) return TRUE;

@@ -1,6 +1,7 @@
 // Platform check, platform table and product strings.
 #include "shell/platform.h"
 #include "setupinfo/install_selection.h"
+#include "shell/system_libraries.h"
 
 namespace {
 
@@ -25,15 +26,13 @@ SHORT RowForVersion(DWORD major, DWORD minor)
     return -1;
 }
 
-typedef BOOL(WINAPI *IsWow64ProcessProc)(HANDLE, PBOOL);
-
 // A 32-bit process on 64-bit Windows: an x86 driver cannot serve a local
 // printer there. Looked up, not imported: Windows 2000 and XP before SP2
 // lack the function, and without it the system is not a 64-bit one.
 BOOL RunsUnderWow64()
 {
-    IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void *)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    auto isWow64 = LookUpFunction<decltype(::IsWow64Process)>(GetModuleHandleA("kernel32.dll"),
+                                                              "IsWow64Process");
     BOOL wow64 = FALSE;
     if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64)) return FALSE;
     return wow64;
@@ -50,6 +49,12 @@ const PlatformRow &CurrentRow()
 
 void SetModuleInstance(HINSTANCE instance) { g_moduleInstance = instance; }
 HINSTANCE ModuleInstance() { return g_moduleInstance; }
+
+#if defined(__i386__)
+// GetVersionExA takes the structure its size names: 148 bytes is
+// OSVERSIONINFOA, and any other size fails the call.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes on x86");
+#endif
 
 BOOL CheckPlatform()
 {

@@ -22,9 +22,6 @@ const char *const kSystemComponentLibraries[] = {
     "version.dll", "uxtheme.dll", "dwmapi.dll", "comctl32.dll", "compstui.dll",
 };
 
-typedef BOOL(WINAPI *SetDefaultDllDirectoriesProc)(DWORD);
-typedef BOOL(WINAPI *SetDllDirectoryProc)(LPCSTR);
-
 // LOAD_LIBRARY_SEARCH_SYSTEM32, which the Windows 2000 headers do not know.
 const DWORD kSearchSystem32 = 0x00000800;
 
@@ -54,11 +51,10 @@ void NarrowDllSearch()
 
     // Looked up, not imported: neither exists on Windows 2000.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    SetDefaultDllDirectoriesProc setDefaultDirectories =
-        (SetDefaultDllDirectoriesProc)(void *)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    auto setDefaultDirectories =
+        LookUpFunction<decltype(::SetDefaultDllDirectories)>(kernel, "SetDefaultDllDirectories");
     if (!setDefaultDirectories || !setDefaultDirectories(kSearchSystem32)) {
-        SetDllDirectoryProc setDllDirectory =
-            (SetDllDirectoryProc)(void *)GetProcAddress(kernel, "SetDllDirectoryA");
+        auto setDllDirectory = LookUpFunction<decltype(::SetDllDirectoryA)>(kernel, "SetDllDirectoryA");
         if (setDllDirectory) setDllDirectory("");
     }
     for (const char *name : kSystemComponentLibraries) LoadFromSystemFolder(name);

@@ -13,3 +13,14 @@ void NarrowDllSearch();
 // Loads WINSPOOL.DRV and LZ32.DLL from the system folder; FALSE (after a
 // message) when one cannot be had, and the program then ends.
 BOOL LoadSystemLibraries();
+
+// A function that older systems lack, looked up by name and typed from its
+// real prototype: LookUpFunction<decltype(::IsWow64Process)>(kernel,
+// "IsWow64Process"). A pointer declared by hand without WINAPI does not take
+// it on i686, where the call would unbalance the stack. Only named in
+// decltype, the function is not imported.
+template <typename Function>
+Function *LookUpFunction(HMODULE module, const char *name)
+{
+    return (Function *)(void *)GetProcAddress(module, name);
+}

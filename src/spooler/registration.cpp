@@ -2,6 +2,7 @@
 // previous printer and driver of the model's name.
 #include "spooler/registration.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <winspool.h>
 
@@ -31,6 +32,15 @@ FILETIME DriverDate()
     CloseHandle(file);
     return date;
 }
+
+#if defined(__i386__)
+// The x86 spooler reads the records at its own layout: 4-byte pointers, and
+// the 8-byte driver version on 8-byte alignment after the date.
+static_assert(sizeof(void *) == 4, "pointers are 4 bytes on x86");
+static_assert(sizeof(DRIVER_INFO_6A) == 80, "DRIVER_INFO_6A is 80 bytes on x86");
+static_assert(offsetof(DRIVER_INFO_6A, dwlDriverVersion) == 56, "dwlDriverVersion at 56 on x86");
+static_assert(sizeof(PRINTER_INFO_2A) == 84, "PRINTER_INFO_2A is 84 bytes on x86");
+#endif
 
 // previousNames receives the model name as a one-entry list, so it needs
 // room for the list's closing empty string beyond a full model name.

@@ -92,9 +92,9 @@ INT WINAPI OpenOrCancelPrompt(LPSTR name, LPOFSTRUCT info, WORD style)
 // another file.
 TEST_F(CopierTest, NamesThatAreNotBareAndPathsBeyondTheBufferAreOpenFailures)
 {
-    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)RecordOpen);
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", LZOpenFileA, RecordOpen);
     ASSERT_TRUE(open.original != NULL);
-    g_realOpen = (decltype(g_realOpen))open.original;
+    g_realOpen = open.original;
     g_opened.clear();
     EnterMediumWith({{"PLAIN.DLL", plain}});
     WriteFileBytes("..\\ESCAPED.DLL", plain);  // beside the medium's folder: it would open
@@ -170,9 +170,9 @@ TEST_F(CopierTest, EachHandleIsClosedExactlyOnce)
 {
     EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}});
     SelectFilesToCopy({"PLAIN.DLL", "PACKED.DLL"});
-    ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenOpenBystander);
+    ImportReplacement replacement("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenOpenBystander);
     ASSERT_TRUE(replacement.original != NULL);
-    g_copyBeforeBystander = (decltype(g_copyBeforeBystander))replacement.original;
+    g_copyBeforeBystander = replacement.original;
     for (LONG index : {0, 1}) {
         SCOPED_TRACE(index);
         g_bystander = NULL;
@@ -203,9 +203,9 @@ TEST_F(CopierTest, EveryCopyErrorCodeShowsItsMessage)
 {
     EnterMediumWith({{"PLAIN.DLL", plain}});
     SelectFilesToCopy({"PLAIN.DLL"});
-    ImportReplacement replacement("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
+    ImportReplacement replacement("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenReport);
     ASSERT_TRUE(replacement.original != NULL);
-    g_realCopyLZFile = (decltype(g_realCopyLZFile))replacement.original;
+    g_realCopyLZFile = replacement.original;
     const struct {
         LONG code;
         const char *message;
@@ -241,10 +241,10 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
     unknownMethod[8] = 'Q';
     EnterMediumWith({{"PLAIN.DLL", plain}, {"SHORT.DLL", packed.substr(0, packed.size() / 2)},
                      {"METHOD.DLL", unknownMethod}});
-    ImportReplacement open("LZ32.dll", "LZOpenFileA", (void *)OpenOrCancelPrompt);
-    ImportReplacement copy("LZ32.dll", "CopyLZFile", (void *)CopyThenReport);
-    g_realOpen = (decltype(g_realOpen))open.original;
-    g_realCopyLZFile = (decltype(g_realCopyLZFile))copy.original;
+    ImportReplacement open("LZ32.dll", "LZOpenFileA", LZOpenFileA, OpenOrCancelPrompt);
+    ImportReplacement copy("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenReport);
+    g_realOpen = open.original;
+    g_realCopyLZFile = copy.original;
     const struct {
         const char *name, *message;
         bool cancelPrompt = false, diskFull = false, driveRelative = false, inUse = false;

@@ -84,13 +84,13 @@ void PostKey(HWND window, WPARAM key)
 // desktop like the wizard's main window; files named LOST... are not on the medium.
 INT_PTR RunPage(const Events &names, int answer = IDNO, CopyHook onCopy = nullptr)
 {
-    static ImportReplacement drawText("USER32.dll", "DrawTextA", (void *)RecordDrawText);
-    static ImportReplacement copy("LZ32.dll", "CopyLZFile", (void *)RecordCopy);
+    static ImportReplacement drawText("USER32.dll", "DrawTextA", DrawTextA, RecordDrawText);
+    static ImportReplacement copy("LZ32.dll", "CopyLZFile", CopyLZFile, RecordCopy);
     static HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0,
                                         GetSystemMetrics(SM_CXSCREEN),
                                         GetSystemMetrics(SM_CYSCREEN), NULL, NULL, NULL, NULL);
-    g_realDrawText = (decltype(g_realDrawText))drawText.original;
-    g_realCopyLZFile = (decltype(g_realCopyLZFile))copy.original;
+    g_realDrawText = drawText.original;
+    g_realCopyLZFile = copy.original;
     std::map<std::string, std::string> medium;
     for (const std::string &name : names)
         if (name.compare(0, 4, "LOST") != 0) medium[name] = "data of " + name;
@@ -184,7 +184,7 @@ UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
 // page then starts its copy and ends at once instead of never.
 TEST(CopyPageTest, TimersThatCannotBeArmedRunTheirStepsAtOnce)
 {
-    ImportReplacement noTimers("USER32.dll", "SetTimer", (void *)RefuseSetTimer);
+    ImportReplacement noTimers("USER32.dll", "SetTimer", SetTimer, RefuseSetTimer);
     ASSERT_TRUE(noTimers.original != NULL);
     EXPECT_EQ(1, RunPage({"A", "B"}));
     EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "end"}), g_log);

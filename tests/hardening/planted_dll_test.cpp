@@ -191,7 +191,7 @@ const char kProbeOnlyDll[] = "probe_only.dll";
 const char *const kComponents[] = {"dwmapi.dll", "uxtheme.dll"};
 enum ProbeFinding { BARE_NAME_FOUND = 1, COMPONENT_FROM_BESIDE = 2, COMPONENT_ALREADY_LOADED = 4 };
 
-FARPROC(WINAPI *g_getProcAddress)(HMODULE, LPCSTR);
+decltype(&GetProcAddress) g_getProcAddress;
 
 FARPROC WINAPI WithoutNarrowing(HMODULE module, LPCSTR name)
 {
@@ -211,8 +211,8 @@ int Probe(const std::string &mode)
     // Wine never lacks the narrowing functions: their look-ups are made to
     // fail at this program's import of GetProcAddress.
     if (mode == "preloads") {
-        g_getProcAddress = (FARPROC(WINAPI *)(HMODULE, LPCSTR))ReplaceImport(
-            "kernel32.dll", "GetProcAddress", (void *)WithoutNarrowing);
+        g_getProcAddress =
+            ReplaceImport("kernel32.dll", "GetProcAddress", GetProcAddress, WithoutNarrowing);
         if (!g_getProcAddress) return 99;
     }
     if (mode != "none") NarrowDllSearch();

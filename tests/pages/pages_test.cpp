@@ -41,7 +41,7 @@ BOOL WINAPI FakeEnumPorts(LPSTR, DWORD, LPBYTE b, DWORD, LPDWORD n, LPDWORD r) {
 
 TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
 {
-    ImportReplacement patch("winspool.drv", "EnumPortsA", (void *)FakeEnumPorts);
+    ImportReplacement patch("winspool.drv", "EnumPortsA", EnumPortsA, FakeEnumPorts);
     ASSERT_TRUE(patch.original);
     g_names = {"COM1:", "LPT1:", "IR1:"};
     EXPECT_EQ(3, TakePortSnapshot());
@@ -73,13 +73,13 @@ TEST(PortNames, AFailedEnumerationAnIndexBeyondItOrALongNameStaysInTheBuffer)
 }
 
 // The spooler's own enumeration, passed on and counted.
-void *g_realEnumPorts;
+decltype(&EnumPortsA) g_realEnumPorts;
 int g_enumPortsCalls;
 BOOL WINAPI CountedEnumPorts(LPSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                              LPDWORD returned)
 {
     ++g_enumPortsCalls;
-    return ((decltype(&EnumPortsA))g_realEnumPorts)(server, level, buffer, size, needed, returned);
+    return g_realEnumPorts(server, level, buffer, size, needed, returned);
 }
 
 std::vector<std::string> SpoolerPortNames()
@@ -110,7 +110,7 @@ TEST(PortPage, ListsHundredsOfPortsFromOneEnumeration)
         std::vector<std::string> expected = SpoolerPortNames(), rows;
         ASSERT_EQ(usual + extra.size() + (c.added ? 1 : 0), expected.size());
         std::string selected;
-        ImportReplacement patch("winspool.drv", "EnumPortsA", (void *)CountedEnumPorts);
+        ImportReplacement patch("winspool.drv", "EnumPortsA", EnumPortsA, CountedEnumPorts);
         ASSERT_TRUE(patch.original);
         g_realEnumPorts = patch.original;
         g_enumPortsCalls = 0;

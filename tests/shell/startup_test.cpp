@@ -57,11 +57,9 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
 // ctest entry gives it the 64-bit prefix.
 TEST(Wow64, RefusesA32BitProgramOn64BitWindows)
 {
-    typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
-    IsWow64ProcessProc isWow64 = (IsWow64ProcessProc)(void *)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    // Imported, not looked up: Wine always has it.
     BOOL wow64 = FALSE;
-    ASSERT_TRUE(isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64)
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
         << "not under WOW64: this test needs a 64-bit prefix (SETUP_WINE_ARCH=win64)";
     SetProgramWindowsVersion("setup.exe", "win7");
     PROCESS_INFORMATION process;

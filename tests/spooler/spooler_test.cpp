@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <memory>
-
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
@@ -91,7 +89,7 @@ class SpoolerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        g_realAddDriver = (decltype(g_realAddDriver))addDriver.original;
+        g_realAddDriver = addDriver.original;
         ASSERT_TRUE(g_realAddDriver != NULL);
         g_driverCalls.clear();
     }
@@ -100,7 +98,8 @@ protected:
         for (const char *name : {kModel, "P", "Someone Else's", "Other Driver"})
             DeletePrinterAndDriverNamed(name);
     }
-    ImportReplacement addDriver{"winspool.drv", "AddPrinterDriverA", (void *)CaptureAddDriver};
+    ImportReplacement<decltype(AddPrinterDriverA)> addDriver{"winspool.drv", "AddPrinterDriverA",
+                                                          AddPrinterDriverA, CaptureAddDriver};
 };
 class RegistrationTest : public SpoolerTest {};
 class DefaultPrinterTest : public SpoolerTest {};
@@ -184,7 +183,7 @@ TEST_F(RegistrationTest, StrictRemovalSaysWhetherTheWayIsClear)
 TEST_F(RegistrationTest, FailedDriverRegistrationShowsTheErrorAndAddsNoPrinter)
 {
     SelectModelAndPort(std::string(300, 'K').c_str(), "LPT1:");
-    ImportReplacement add("winspool.drv", "AddPrinterA", (void *)CountAddPrinter);
+    ImportReplacement add("winspool.drv", "AddPrinterA", AddPrinterA, CountAddPrinter);
     ASSERT_TRUE(add.original != NULL);
     g_printersAdded = 0;
     std::string text = "(no box)";
@@ -327,35 +326,39 @@ TEST_F(InstallStageTest, TheFinishPageShowsWhatTheStageLeftInstalled)
 {
     const std::string longModel(300, 'K');
     const char kDriverError[] = "Add a printer error ";
-    struct Replacement { const char *dll, *function; void *replacement; };
-    const Replacement refuseAdd = {"winspool.drv", "AddPrinterA", (void *)RefuseAddPrinter},
-                      refuseDelete = {"winspool.drv", "DeletePrinter", (void *)RefuseDeletePrinter},
-                      addOnce = {"winspool.drv", "AddPrinterA", (void *)AddPrinterUnlessThere},
-                      noTimers = {"USER32.dll", "SetTimer", (void *)RefuseSetTimer};
+    // The replacements of a case, NULL where the import stays.
+    struct Replacements {
+        decltype(&AddPrinterA) addPrinter;
+        decltype(&DeletePrinter) deletePrinter;
+        decltype(&SetTimer) setTimer;
+    };
     const struct {
         const char *what, *model;
-        std::vector<Replacement> replacements;
+        Replacements replace;
         Texts messages;
         const char *finish;
     } cases[] = {
         {"installed", kModel, {}, {}, kSucceeded},
         {"driver refused", longModel.c_str(), {}, {kDriverError, kDriverError}, kFailed},
-        {"printer refused", kModel, {refuseAdd}, {}, kFailed},
-        {"printer kept", kModel, {refuseDelete, addOnce}, {}, kSucceeded},
-        {"no timers", kModel, {noTimers}, {}, kSucceeded},
+        {"printer refused", kModel, {RefuseAddPrinter, NULL, NULL}, {}, kFailed},
+        {"printer kept", kModel, {AddPrinterUnlessThere, RefuseDeletePrinter, NULL}, {}, kSucceeded},
+        {"no timers", kModel, {NULL, NULL, RefuseSetTimer}, {}, kSucceeded},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         SelectModelAndPort(c.model, "LPT1:");
-        std::vector<std::unique_ptr<ImportReplacement>> replaced;
-        for (const Replacement &r : c.replacements) {
-            replaced.emplace_back(new ImportReplacement(r.dll, r.function, r.replacement));
-            ASSERT_TRUE(replaced.back()->original != NULL) << r.function;
-            if (r.replacement == (void *)AddPrinterUnlessThere)
-                g_realAddPrinter = (decltype(g_realAddPrinter))replaced.back()->original;
+        Outcome outcome;
+        {
+            ImportReplacement add("winspool.drv", "AddPrinterA", AddPrinterA, c.replace.addPrinter);
+            ImportReplacement remove("winspool.drv", "DeletePrinter", DeletePrinter,
+                                     c.replace.deletePrinter);
+            ImportReplacement timers("USER32.dll", "SetTimer", SetTimer, c.replace.setTimer);
+            ASSERT_TRUE(!c.replace.addPrinter || add.original);
+            ASSERT_TRUE(!c.replace.deletePrinter || remove.original);
+            ASSERT_TRUE(!c.replace.setTimer || timers.original);
+            g_realAddPrinter = add.original;
+            outcome = RunWizardFrom(CMD_INSTALL);
         }
-        Outcome outcome = RunWizardFrom(CMD_INSTALL);
-        replaced.clear();
         EXPECT_TRUE(outcome.ended);
         EXPECT_EQ(c.messages, outcome.messages);
         EXPECT_EQ(c.finish, outcome.finish);
@@ -374,7 +377,7 @@ TEST_F(InstallStageTest, NoDriverDirectoryEndsInTheFailureFormWithNothingWritten
     ASSERT_TRUE(AddPrinterOnDriver(kModel, kModel, "LPT3:"));
     {
         ImportReplacement refusal("winspool.drv", "GetPrinterDriverDirectoryA",
-                                  (void *)RefuseDriverDirectory);
+                                  GetPrinterDriverDirectoryA, RefuseDriverDirectory);
         ASSERT_TRUE(refusal.original != NULL);
         g_install.driverDirectory[0] = '\0';
         SelectModelAndPort(kModel, "LPT1:");

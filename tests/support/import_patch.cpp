@@ -1,6 +1,6 @@
 #include "support/import_patch.h"
 
-void *ReplaceImport(const char *dllName, const char *functionName, void *replacement)
+void *ReplaceImportAddress(const char *dllName, const char *functionName, void *replacement)
 {
     BYTE *base = (BYTE *)GetModuleHandleA(NULL);
     IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
