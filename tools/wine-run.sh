@@ -84,7 +84,10 @@ make_template() {
     # One maker at a time; the others wait for it.
     exec 9>"$root/template.lock"
     flock 9
-    if [ ! -f "$template/.ready" ]; then
+    # A template is made by one set of loaders: one that another set made (a
+    # 64-bit prefix booted where no 32-bit loader ran lacks its 32-bit half)
+    # is made again.
+    if [ "$(cat "$template/.ready" 2>/dev/null)" != "$wine" ]; then
         rm -rf "$template"
         WINEPREFIX=$template "$wine" wineboot -i >/dev/null 2>&1
         WINEPREFIX=$template "$wine" reg add 'HKCU\Software\Wine' /v Version /d win7 /f >/dev/null 2>&1
@@ -94,7 +97,7 @@ make_template() {
         # without them the frames lack Marlett's glyphs (the close box is an "r").
         cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$template/drive_c/windows/Fonts/" 2>/dev/null
         WINEPREFIX=$template $wineserver -w
-        touch "$template/.ready"
+        echo "$wine" >"$template/.ready"
     fi
     flock -u 9
     exec 9>&-
