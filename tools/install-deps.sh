@@ -15,7 +15,22 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 for p in "${packages[@]}"; do
     have_pkg "$p" || need+=("$p")
 done
-[ ${#need[@]} -eq 0 ] && exit 0
+# The cross tools the build runs, by the package that brings each. dpkg has
+# been seen to list such a package as installed with its tool gone from
+# /usr/bin (after an install without a suite); that package is installed again.
+tools=(i686-w64-mingw32-gcc-win32:gcc-mingw-w64-i686-win32 i686-w64-mingw32-g++-win32:g++-mingw-w64-i686-win32
+       i686-w64-mingw32-gcc-posix:gcc-mingw-w64-i686-posix i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix
+       i686-w64-mingw32-ar:binutils-mingw-w64-i686 i686-w64-mingw32-windres:binutils-mingw-w64-i686
+       i686-w64-mingw32-dlltool:binutils-mingw-w64-i686 i686-w64-mingw32-objdump:binutils-mingw-w64-i686)
+reinstall=()
+for t in "${tools[@]}"; do
+    command -v "${t%%:*}" >/dev/null || reinstall+=("${t##*:}")
+done
+[ ${#need[@]} -eq 0 ] && [ ${#reinstall[@]} -eq 0 ] && exit 0
+if [ ${#reinstall[@]} -gt 0 ]; then
+    mapfile -t reinstall < <(printf '%s\n' "${reinstall[@]}" | sort -u)
+    need+=("${reinstall[@]}")
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -38,7 +53,7 @@ update() {
 }
 install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get "${apt_options[@]}" install -y -qq \
-        --no-install-recommends "${need[@]}" >>"$log" 2>&1
+        --no-install-recommends ${reinstall[0]:+--reinstall} "${need[@]}" >>"$log" 2>&1
 }
 # The suites named in "Failed to fetch .../dists/SUITE/..." lines.
 failed_suites() {
