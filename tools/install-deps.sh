@@ -26,11 +26,8 @@ reinstall=()
 for t in "${tools[@]}"; do
     command -v "${t%%:*}" >/dev/null || reinstall+=("${t##*:}")
 done
-[ ${#need[@]} -eq 0 ] && [ ${#reinstall[@]} -eq 0 ] && exit 0
-if [ ${#reinstall[@]} -gt 0 ]; then
-    mapfile -t reinstall < <(printf '%s\n' "${reinstall[@]}" | sort -u)
-    need+=("${reinstall[@]}")
-fi
+need+=("${reinstall[@]}")
+[ ${#need[@]} -eq 0 ] && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo

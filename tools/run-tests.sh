@@ -2,19 +2,12 @@
 # Runs every test of a test build tree: ctest with the Win32 programs under
 # Wine, each in a prefix and on an Xvfb display of its own (tools/wine-run.sh).
 #
-#   run-tests.sh [--host-only] TEST_BUILD_DIR [CTEST_ARGS...]
-#
-# --host-only runs only the tests that need no Wine (label "host").
+#   run-tests.sh TEST_BUILD_DIR [CTEST_ARGS...]
 set -u
-host_only=""
-[ "${1:-}" = --host-only ] && { host_only=1; shift; }
 tests=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ -n "$host_only" ]; then
-    cd "$tests" && exec ctest --output-on-failure -L host "$@"
-fi
 # Make the template prefix before the tests start side by side.
 unset SETUP_WINE_SHARED_DISPLAY
 "$here/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1

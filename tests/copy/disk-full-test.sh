@@ -6,7 +6,7 @@ set -u
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
-template=$("$tools/wine-run.sh" --template "$1") || exit 1
+template=$("$tools/wine-run.sh" --template) || exit 1
 prefix=$(mktemp -d "$root/diskfull.XXXXXX")
 drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
 trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
