@@ -5,6 +5,8 @@
 #include "shell/system_libraries.h"
 #include "setupinfo/install_selection.h"
 
+#include <stdio.h>
+
 namespace {
 
 BOOL RegisterMainClass()
@@ -44,6 +46,44 @@ int RunMessageLoop()
     return 0;
 }
 
+// The copy clears away what an interrupted run left in the driver folders,
+// which would take the files a second wizard beside this one has staged: so
+// one runs at a time, in every session. NULL when another one runs. A name
+// that cannot be made at all is no reason to refuse the user.
+HANDLE ClaimOnlyInstance(BOOL *anotherRuns)
+{
+    char name[TEXT_BUFFER_SIZE];
+    snprintf(name, sizeof(name), "Global\\%s", WindowClassName());
+    HANDLE claim = CreateMutexA(NULL, FALSE, name);
+    DWORD error = GetLastError();
+    // Made by another user, or with rights this process lacks, it is
+    // there but does not open.
+    *anotherRuns = error == ERROR_ALREADY_EXISTS || (!claim && error == ERROR_ACCESS_DENIED);
+    if (*anotherRuns && claim) {
+        CloseHandle(claim);
+        claim = NULL;
+    }
+    return claim;
+}
+
+// The wizard already running comes to the front instead.
+void ShowRunningWizard()
+{
+    HWND running = FindWindowA(WindowClassName(), NULL);
+    if (running) SetForegroundWindow(GetLastActivePopup(running));
+}
+
+int RunWizard()
+{
+    g_install.environment = SpoolerEnvironment();
+    if (!RegisterMainClass()) return 0;
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+
+    // Without a main window nothing could ever end the loop: end at once.
+    if (!CreateMainWindow()) return 0;
+    return RunMessageLoop();
+}
+
 }  // namespace
 
 int RunSetup(HINSTANCE instance)
@@ -56,11 +96,13 @@ int RunSetup(HINSTANCE instance)
         return 0;
     }
     if (!LoadSystemLibraries()) return 0;
-    g_install.environment = SpoolerEnvironment();
-    if (!RegisterMainClass()) return 0;
-    SetErrorMode(SEM_FAILCRITICALERRORS);
-
-    // Without a main window nothing could ever end the loop: end at once.
-    if (!CreateMainWindow()) return 0;
-    return RunMessageLoop();
+    BOOL anotherRuns = FALSE;
+    HANDLE claim = ClaimOnlyInstance(&anotherRuns);
+    if (anotherRuns) {
+        ShowRunningWizard();
+        return 0;
+    }
+    int exitCode = RunWizard();
+    if (claim) CloseHandle(claim);
+    return exitCode;
 }

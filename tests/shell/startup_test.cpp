@@ -1,6 +1,7 @@
 // setup.exe under each Windows version Wine can report: the supported ones
-// get the hidden main window, the others the refusal before any window of
-// the program exists; every run ends with exit code 0.
+// get the hidden main window, and a second copy beside it ends at once; the
+// others the refusal before any window of the program exists; every run
+// ends with exit code 0.
 #include <gtest/gtest.h>
 #include "support/dialog_answerer.h"
 #include "support/processes.h"
@@ -44,6 +45,11 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
         EXPECT_EQ("Printer Driver Setup", WindowText(main));
         EXPECT_FALSE(IsWindowVisible(main));
         EXPECT_TRUE(FindProcessWindow(process.dwProcessId, NULL, "Install Error") == NULL);
+        // A second copy leaves the driver folders to the first: it ends at once.
+        PROCESS_INFORMATION second;
+        ASSERT_TRUE(StartProgram(SetupExePath(), SampleMediumFolder(), &second));
+        EXPECT_EQ(0u, FinishProgram(&second, 15000));
+        EXPECT_TRUE(IsWindow(main));
         PostMessageA(main, WM_CLOSE, 2, 0);
         EXPECT_EQ(0u, AnswerUntilExit(process.hProcess, process.dwProcessId, 30000));
         EXPECT_EQ(0u, FinishProgram(&process, 15000));
