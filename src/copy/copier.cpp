@@ -3,9 +3,11 @@
 // the version subdirectory; every failure is shown to the user at once.
 //
 // The installed files are shared by every model of the family, and by other
-// printers on the universal driver: each copy is written whole under a
-// temporary name beside its target and only then put in its place, in one
-// step, so a failed copy leaves the installed file as it was.
+// printers on the universal driver, and only a whole set works together.
+// So every file is first staged: written whole and flushed under a temporary
+// name beside its target. Only when the last one is staged are they put in
+// place, each in one replace; a failure or a cancel before that removes
+// what was staged and leaves every installed file as it was.
 #include "copy/copier.h"
 
 #include <lzexpand.h>
@@ -117,46 +119,166 @@ CopyOutcome OpenFailure(HWND page)
     return COPY_FAILED;
 }
 
-// Retrying cannot mend the destination folder, nor a file that will not
-// be replaced, so this ends the copy.
+// Retrying cannot mend the destination folder, a temporary file that
+// cannot be made there, nor a file that will not be replaced, so this ends
+// the copy.
 CopyOutcome DestinationFailure(HWND page)
 {
     ReportCopyError(page, LZERROR_BADOUTHANDLE);
     return COPY_FAILED;
 }
 
+// GetTempFileNameA's names with this prefix are the copier's own: the
+// prefix, one to four hexadecimal digits and ".tmp".
+const char kStagingPrefix[] = "VPK";
+enum {
+    STAGING_PREFIX_LENGTH = sizeof(kStagingPrefix) - 1,
+    STAGED_NAME_SIZE = 16,
+    // A name and its terminator take two bytes of the CopyList at least.
+    MAX_STAGED_FILES = TEXT_BUFFER_SIZE / 2,
+    // A file just written is often held for a moment by a virus scanner or
+    // an indexer: its replace is tried for about a second in all.
+    REPLACE_ATTEMPTS = 10,
+    REPLACE_RETRY_DELAY_MS = 100,
+    VERSION_COPY_CHUNK = 64 * 1024,
+};
+
+// A CopyList file written whole under temporary names, waiting for the
+// commit: the names in the driver directory and in the version folder, ""
+// where there is none.
+struct StagedFile {
+    char driverCopy[STAGED_NAME_SIZE];
+    char versionCopy[STAGED_NAME_SIZE];
+};
+
+StagedFile g_staged[MAX_STAGED_FILES];  // by CopyList index
+
+BOOL IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Windows writes the number in four upper-case digits, Wine in lower case
+// without leading zeros; either may come back in another case.
+BOOL IsStagingName(const char *name)
+{
+    char prefix[STAGING_PREFIX_LENGTH + 1];
+    lstrcpynA(prefix, name, sizeof(prefix));
+    if (lstrcmpiA(prefix, kStagingPrefix) != 0) return FALSE;
+    const char *digits = name + STAGING_PREFIX_LENGTH;
+    int count = 0;
+    while (count < 5 && IsHexDigit(digits[count])) ++count;
+    return count >= 1 && count <= 4 && lstrcmpiA(digits + count, ".tmp") == 0;
+}
+
 // A new empty file of a unique short name in the folder (which ends in a
-// backslash), on the target's volume so that the replace is a rename. Its
-// path, some dozen characters beyond the folder's, is what the expansion's
-// OpenFile must take within its 127 characters, whatever the file's name.
-BOOL MakeTemporaryFile(const char *folder, char *path)
+// backslash), on the target's volume so that the replace is a rename; its
+// path, and its name alone for the commit.
+BOOL MakeTemporaryFile(const char *folder, char *path, char *name)
 {
     char shortPath[MAX_PATH];
-    if (lstrlenA(folder) > MAX_PATH - 14 || !GetTempFileNameA(folder, "VPK", 0, shortPath))
+    if (lstrlenA(folder) > MAX_PATH - 14 ||
+        !GetTempFileNameA(folder, kStagingPrefix, 0, shortPath))
         return FALSE;
+    const char *fileName = strrchr(shortPath, '\\');
+    fileName = fileName ? fileName + 1 : shortPath;
+    if (lstrlenA(fileName) >= STAGED_NAME_SIZE) {
+        DeleteFileA(shortPath);
+        return FALSE;
+    }
     lstrcpynA(path, shortPath, TEXT_BUFFER_SIZE);
+    lstrcpynA(name, fileName, STAGED_NAME_SIZE);
     return TRUE;
 }
 
-// One step: the target is either the old file or the whole new one.
-BOOL PutInPlace(const char *temporary, const char *target)
+// The path of a staged or installed file name in the driver directory, or
+// in its version folder.
+BOOL BuildFolderPath(BOOL versionFolder, const char *name, char *path)
 {
-    if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
-    DeleteFileA(temporary);
-    return FALSE;
+    return versionFolder ? BuildVersionPath(name, path) : BuildDestinationPath(name, path);
 }
 
-// Silent when it fails, leaving the version folder's file as it was: the
-// spooler puts the driver directory's files there itself when the driver is
-// registered, and it is there that the files of other printers on the same
-// driver are in use, which must not stop a reinstall.
-void PlaceVersionCopy(const char *destination, const char *versionPath)
+void RemoveStagedCopy(BOOL versionFolder, char *name)
+{
+    char path[TEXT_BUFFER_SIZE];
+    if (name[0] && BuildFolderPath(versionFolder, name, path)) DeleteFileA(path);
+    name[0] = '\0';
+}
+
+void RemoveStagedFile(LONG index)
+{
+    RemoveStagedCopy(FALSE, g_staged[index].driverCopy);
+    RemoveStagedCopy(TRUE, g_staged[index].versionCopy);
+}
+
+// Only the copier's own temporary names: anything else in these folders
+// belongs to the spooler or to other drivers.
+void RemoveLeftoversIn(BOOL versionFolder)
+{
+    char wildcard[STAGING_PREFIX_LENGTH + 2];
+    char pattern[TEXT_BUFFER_SIZE];
+    char path[TEXT_BUFFER_SIZE];
+    snprintf(wildcard, sizeof(wildcard), "%s*", kStagingPrefix);
+    if (!BuildFolderPath(versionFolder, wildcard, pattern)) return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsStagingName(found.cFileName) && BuildFolderPath(versionFolder, found.cFileName, path))
+            DeleteFileA(path);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// One step: the target is either the old file or the whole new one.
+BOOL ReplaceInstalled(const char *temporary, const char *target)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
+        DWORD error = GetLastError();
+        if (attempt == REPLACE_ATTEMPTS ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+            return FALSE;
+        Sleep(REPLACE_RETRY_DELAY_MS);
+    }
+}
+
+// A staged copy is worth nothing unless its data has reached the disk
+// before the rename that publishes it.
+BOOL WriteAllFlushed(HANDLE from, HANDLE to)
+{
+    static BYTE chunk[VERSION_COPY_CHUNK];
+    DWORD got = 0;
+    DWORD wrote = 0;
+    for (;;) {
+        if (!ReadFile(from, chunk, sizeof(chunk), &got, NULL)) return FALSE;
+        if (got == 0) return FlushFileBuffers(to);
+        if (!WriteFile(to, chunk, got, &wrote, NULL) || wrote != got) return FALSE;
+    }
+}
+
+// The version folder's copy, staged from the driver directory's staged
+// file. Silent when it fails: the spooler puts the driver directory's files
+// there itself when the driver is registered, and it is there that the
+// files of other printers on the same driver are in use, which must not
+// stop a reinstall.
+void StageVersionCopy(const char *stagedPath, LONG index)
 {
     char folder[TEXT_BUFFER_SIZE];
     char temporary[TEXT_BUFFER_SIZE];
-    if (!BuildVersionPath("", folder) || !MakeTemporaryFile(folder, temporary)) return;
-    if (CopyFileA(destination, temporary, FALSE))
-        PutInPlace(temporary, versionPath);
+    char name[STAGED_NAME_SIZE];
+    if (!BuildVersionPath("", folder) || !MakeTemporaryFile(folder, temporary, name)) return;
+    HANDLE from = CreateFileA(stagedPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    HANDLE to = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    BOOL written = from != INVALID_HANDLE_VALUE && to != INVALID_HANDLE_VALUE &&
+                   WriteAllFlushed(from, to);
+    if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
+    if (to != INVALID_HANDLE_VALUE) CloseHandle(to);
+    if (written)
+        lstrcpynA(g_staged[index].versionCopy, name, STAGED_NAME_SIZE);
     else
         DeleteFileA(temporary);
 }
@@ -270,35 +392,49 @@ BOOL CheckDriverDirectory(HWND owner)
     return FALSE;
 }
 
+void BeginDriverCopy()
+{
+    DiscardStagedFiles();
+    if (!IsAbsoluteFolderPath(g_install.driverDirectory)) return;
+    RemoveLeftoversIn(FALSE);
+    if (g_install.driverVersion >= 2) RemoveLeftoversIn(TRUE);
+}
+
 CopyOutcome CopyDriverFile(HWND page, LONG index)
 {
     char *name = CopyListEntry(index);
     SetDlgItemTextA(page, IDC_COPY_FILE, name);
     SetDlgItemTextA(page, IDC_COPY_DEST, g_install.driverDirectory);
 
-    BOOL versioned = g_install.driverVersion >= 2;
     char destination[TEXT_BUFFER_SIZE];
     char versionPath[TEXT_BUFFER_SIZE];
+    if (index < 0 || index >= MAX_STAGED_FILES) return OpenFailure(page);
     if (!IsBareFileName(name) || IsReservedDeviceName(name)) return OpenFailure(page);
     if (!CheckDriverDirectory(page)) return COPY_FAILED;
     if (!BuildDestinationPath(name, destination)) return OpenFailure(page);
-    if (versioned && !BuildVersionPath(name, versionPath)) return OpenFailure(page);
+    if (g_install.driverVersion >= 2 && !BuildVersionPath(name, versionPath))
+        return OpenFailure(page);
+    // A retry stages the file anew.
+    RemoveStagedFile(index);
 
     OFSTRUCT sourceInfo;
     OFSTRUCT temporaryInfo;
     INT source = LZOpenFileA(name, &sourceInfo, OF_READ | OF_PROMPT | OF_CANCEL);
     if (source < 0) return OpenFailure(page);
     char temporary[TEXT_BUFFER_SIZE];
+    char staged[STAGED_NAME_SIZE];
     INT target = -1;
-    if (MakeTemporaryFile(g_install.driverDirectory, temporary)) {
+    if (MakeTemporaryFile(g_install.driverDirectory, temporary, staged)) {
         target = LZOpenFileA(temporary, &temporaryInfo, OF_CREATE);
         if (target < 0) DeleteFileA(temporary);
     }
     if (target < 0) {
         LZClose(source);
-        return OpenFailure(page);
+        return DestinationFailure(page);
     }
     LONG result = ExpandChecked(source, target);
+    // Opened for writing, the target is the plain file's handle.
+    if (result >= 0 && !FlushFileBuffers((HANDLE)(INT_PTR)target)) result = LZERROR_WRITE;
     LZClose(source);
     LZClose(target);
 
@@ -308,9 +444,42 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
         return result == LZERROR_BADINHANDLE || result == LZERROR_BADOUTHANDLE ? COPY_RETRY
                                                                                : COPY_FAILED;
     }
-    if (!PutInPlace(temporary, destination)) return DestinationFailure(page);
-    if (versioned) PlaceVersionCopy(destination, versionPath);
+    lstrcpynA(g_staged[index].driverCopy, staged, STAGED_NAME_SIZE);
+    if (g_install.driverVersion >= 2) StageVersionCopy(temporary, index);
     return COPY_OK;
+}
+
+BOOL CommitDriverFiles(HWND page)
+{
+    char temporary[TEXT_BUFFER_SIZE];
+    char target[TEXT_BUFFER_SIZE];
+    // The driver directory's first: its failure ends the commit.
+    const BOOL kFolders[] = {FALSE, TRUE};
+    for (BOOL versionFolder : kFolders) {
+        for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+            StagedFile &file = g_staged[index];
+            char *staged = versionFolder ? file.versionCopy : file.driverCopy;
+            if (!staged[0]) continue;
+            const char *name = CopyListEntry(index);
+            if (BuildFolderPath(versionFolder, staged, temporary) &&
+                BuildFolderPath(versionFolder, name, target) && ReplaceInstalled(temporary, target)) {
+                staged[0] = '\0';
+            } else if (versionFolder) {
+                RemoveStagedCopy(versionFolder, staged);
+            } else {
+                SetDlgItemTextA(page, IDC_COPY_FILE, name);
+                DiscardStagedFiles();
+                DestinationFailure(page);
+                return FALSE;
+            }
+        }
+    }
+    return TRUE;
+}
+
+void DiscardStagedFiles()
+{
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) RemoveStagedFile(index);
 }
 
 void ReportCopyError(HWND owner, int errorCode)

@@ -20,14 +20,31 @@ enum CopyOutcome {
 // Both handles stay open, for the caller to close once with LZClose.
 LONG ExpandChecked(INT source, INT target);
 
-// Copies CopyList entry index; shows the file and the directory in the
-// page's IDC_COPY_FILE and IDC_COPY_DEST and reports any failure. A name
-// that is not a bare file name (a drive, a folder, "..") or that names a
-// device is an open failure; a driver directory that is not an absolute
-// folder path is a destination failure, and nothing is written. A failed
-// copy leaves the installed files as they were; one that cannot replace the
-// installed file is a destination failure.
+// Removes what an interrupted earlier copy left in the driver directory and
+// its version folder (files of the exact shape of the copier's temporary
+// names, nothing else) and forgets any staged file. Called before the
+// first copy of an installation.
+void BeginDriverCopy();
+
+// Stages CopyList entry index: expands it into a temporary file beside its
+// target, and copies that into a temporary file in the version folder, each
+// flushed to disk; nothing installed is touched. Shows the file and the
+// directory in the page's IDC_COPY_FILE and IDC_COPY_DEST and reports any
+// failure. A name that is not a bare file name (a drive, a folder, "..") or
+// that names a device is an open failure; a driver directory that is not an
+// absolute folder path, or a temporary file that cannot be made there, is a
+// destination failure. A version copy that cannot be staged is skipped.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
+
+// Puts every staged file in place, each in one replace: first the driver
+// directory's, then the version folder's. A replace in the driver directory
+// that still fails after about a second is reported as a destination
+// failure (FALSE), and the files not yet in place are removed; the version
+// folder's are put in place where they can be, silently.
+BOOL CommitDriverFiles(HWND page);
+
+// Removes every staged file not yet put in place.
+void DiscardStagedFiles();
 
 // Whether the driver directory can take the copies; when it cannot, shows
 // the copy's destination failure, owned by owner.

@@ -1,6 +1,9 @@
-// Copy progress page "Copying Files...": copies every file of the CopyList on
+// Copy progress page "Copying Files...": stages every file of the CopyList on
 // the user-interface thread, emptying the message queue between two files,
-// draws the percentage bar, and takes up cancel requests and retries.
+// draws the percentage bar, and takes up cancel requests and retries. Once
+// the last file is staged, the set is put in place at once, before the page's
+// last second; a page that ends otherwise leaves the installed files as they
+// were.
 #include "copy/copy_page.h"
 
 #include <lzexpand.h>
@@ -35,6 +38,8 @@ struct CopyPageState {
     BOOL runActive;      // a copy run is on the stack (between files it dispatches messages)
     LONG attemptIndex;   // file of the latest retried copy
     int attempts;        // retried copies of that file in a row
+    BOOL committed;      // the staged files have been put in place (or that failed)
+    BOOL doneWhileAsked; // the last second ended while the cancel question was open
 };
 
 CopyPageState s_page;
@@ -135,6 +140,15 @@ void CopyRun(HWND page)
         EmptyMessageQueue();
     }
     LZDone();
+    // Every file staged and no cancel taken: the one moment the installed
+    // files change. Renames only, so the bar is already full.
+    if (ending == IDOK && !g_install.cancelFlag && !s_page.committed) {
+        s_page.committed = TRUE;
+        if (!CommitDriverFiles(page)) {
+            ending = IDCANCEL;
+            endingParam = PAGE_FAILURE_NOTICE;
+        }
+    }
     s_page.runActive = FALSE;
     // A run stopped by a cancel posts nothing: Yes has ended the page already.
     if (!g_install.cancelFlag) PostMessageA(page, WM_COMMAND, ending, endingParam);
@@ -150,17 +164,32 @@ void OnUserCancel(HWND page)
         return;
     }
     g_install.cancelFlag = 0;
-    if (s_page.runActive) return;
+    if (s_page.doneWhileAsked) {
+        EndDialog(page, 1);
+        return;
+    }
+    // An active run goes on; after the commit the last second runs out.
+    if (s_page.runActive || s_page.committed) return;
     // The run the start timer would begin begins now, at the first file not
     // yet copied.
     KillTimer(page, TIMER_COPY_START);
     CopyRun(page);
 }
 
+// The page ends once, by the answer, when its last second runs out while
+// the user is asked whether to cancel.
+void EndCopied(HWND page)
+{
+    if (g_install.cancelFlag)
+        s_page.doneWhileAsked = TRUE;
+    else
+        EndDialog(page, 1);
+}
+
 void RunTimerStep(HWND page, UINT_PTR timerId)
 {
     if (timerId == TIMER_COPY_START) CopyRun(page);
-    else if (timerId == TIMER_COPY_DONE) EndDialog(page, 1);
+    else if (timerId == TIMER_COPY_DONE) EndCopied(page);
 }
 
 // Without its start timer the first run is posted rather than run: inside
@@ -175,6 +204,8 @@ void OnInitDialog(HWND page)
     s_page.runActive = FALSE;
     s_page.attemptIndex = -1;
     s_page.attempts = 0;
+    s_page.committed = FALSE;
+    s_page.doneWhileAsked = FALSE;
     CentreDialog(page);
     SetFocus(GetDlgItem(page, IDCANCEL));
     ArmTimer(page, TIMER_COPY_START, COPY_START_DELAY_MS, PostFirstRun);
@@ -227,5 +258,10 @@ INT_PTR CALLBACK CopyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 
 INT_PTR RunCopyPage(HWND owner)
 {
-    return DialogBoxParamA(ModuleInstance(), "IDD_COPY", owner, CopyPageProc, 0);
+    BeginDriverCopy();
+    INT_PTR result = DialogBoxParamA(ModuleInstance(), "IDD_COPY", owner, CopyPageProc, 0);
+    // After a failure or a cancel, what was staged goes; after the commit
+    // nothing is left.
+    DiscardStagedFiles();
+    return result;
 }

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <lzexpand.h>
 
+#include <set>
+#include <thread>
+
 #include "copy/copier.h"
 #include "copy/copy_harness.h"
 #include "shell/platform.h"
@@ -14,17 +17,6 @@ namespace {
 typedef std::vector<std::string> Seen;
 INT_PTR CALLBACK QuietPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 std::string Fixture(const char *name) { return ReadFileBytes(WindowsPath(COPY_FIXTURES) + name); }
-std::string DriverPath(const std::string &name) { return g_install.driverDirectory + name; }
-std::string VersionPath(const std::string &name) { return DriverPath("3\\" + name); }
-
-// Both folders' files with their bytes: an installed copy changed, or a
-// temporary file left behind, shows here.
-std::map<std::string, std::string> InstalledFiles()
-{
-    std::map<std::string, std::string> files = FolderFiles(DriverPath("."));
-    for (const auto &file : FolderFiles(VersionPath("."))) files["3\\" + file.first] = file.second;
-    return files;
-}
 
 class CopierTest : public testing::Test {
 protected:
@@ -35,22 +27,37 @@ protected:
     }
     void TearDown() override { DestroyWindow(page); }
 
-    void ExpectCopy(LONG index, CopyOutcome outcome, const Seen &messages)
+    // The messages the call shows, each answered.
+    Seen MessagesOf(const std::function<void()> &call)
     {
         Seen seen;
         {
             DialogAnswerer answerer(GetCurrentProcessId(), GetCurrentThreadId(),
                                     ErrorsOkQuestions(IDNO, [&](const std::string &event) { seen.push_back(event); }));
-            EXPECT_EQ(outcome, CopyDriverFile(page, index)) << index;
+            call();
         }  // joined: seen is complete
-        EXPECT_EQ(messages, seen) << index;
+        return seen;
+    }
+
+    // Stages the file and, when that succeeds, puts what is staged in place;
+    // a failed commit counts as a failed copy.
+    void ExpectCopy(LONG index, CopyOutcome outcome, const Seen &messages, bool commit = true)
+    {
+        CopyOutcome copied = COPY_FAILED;
+        EXPECT_EQ(messages, MessagesOf([&] {
+                      copied = CopyDriverFile(page, index);
+                      if (copied == COPY_OK && commit && !CommitDriverFiles(page)) copied = COPY_FAILED;
+                  })) << index;
+        EXPECT_EQ(outcome, copied) << index;
     }
 
     HWND page = CreateDialogParamA(ModuleInstance(), "IDD_COPY", NULL, QuietPageProc, 0);
     std::string plain = Fixture("\\plain.bin"), packed = Fixture("\\packed.bin");
 };
 
-TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
+// Each file is staged in both folders, and nothing installed changes until
+// the whole set is put in place.
+TEST_F(CopierTest, EveryKindOfSourceIsStagedThenReplacesBothCopiesExpanded)
 {
     // PACKED.HLP lies on the medium under its compressed name only.
     EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}, {"PACKED.HL_", packed},
@@ -58,17 +65,24 @@ TEST_F(CopierTest, EveryKindOfSourceReplacesBothCopiesExpanded)
     const std::vector<std::string> names = {"PLAIN.DLL", "PACKED.DLL", "PACKED.HLP", "EMPTY.INI"};
     const std::string expected[] = {plain, plain, plain, ""};
     SelectFilesToCopy(names);
-    for (LONG index = 0; index < 4; ++index) {
-        const std::string &name = names[index];
+    for (const std::string &name : names) {
         WriteFileBytes(DriverPath(name), "stale");
         WriteFileBytes(VersionPath(name), "stale");
-        auto files = InstalledFiles();
+    }
+    const auto installed = InstalledFiles();
+    auto files = installed;
+    for (LONG index = 0; index < 4; ++index) {
+        const std::string &name = names[index];
         files[name] = files["3\\" + name] = expected[index];
-        ExpectCopy(index, COPY_OK, {});
+        ExpectCopy(index, COPY_OK, {}, false);
         EXPECT_EQ(name, ControlText(page, IDC_COPY_FILE));
         EXPECT_EQ(g_install.driverDirectory, ControlText(page, IDC_COPY_DEST));
-        EXPECT_TRUE(files == InstalledFiles()) << name;
+        auto staged = InstalledFiles();
+        EXPECT_EQ(2 * (index + 1), TakeStagedFiles(&staged)) << name;
+        EXPECT_TRUE(installed == staged) << name;
     }
+    EXPECT_TRUE(CommitDriverFiles(page));
+    EXPECT_TRUE(files == InstalledFiles());
 }
 
 decltype(&LZOpenFileA) g_realOpen;
@@ -233,10 +247,20 @@ HANDLE HoldOpen(const std::string &path)
     return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
 }
 
+decltype(&GetTempFileNameA) g_realTempFileName;
+bool g_noTemporary;
+// No right to write in the folder, or no free name left.
+UINT WINAPI GetTempFileNameOrRefuse(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR path)
+{
+    if (!g_noTemporary) return g_realTempFileName(folder, prefix, unique, path);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+}
+
 // Each way a copy fails leaves both installed copies as they were and no
 // temporary file. Wine's LZ32 never prompts for a missing medium nor reports
-// a full disk here, so those are put in at the imports (the real full disk
-// is the DiskFull test's).
+// a full disk here, nor does the folder refuse a temporary file, so those
+// are put in at the imports (the real full disk is the DiskFull test's).
 TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
 {
     std::string unknownMethod = packed;
@@ -245,11 +269,16 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
                      {"METHOD.DLL", unknownMethod}});
     ImportReplacement open("LZ32.dll", "LZOpenFileA", LZOpenFileA, OpenOrCancelPrompt);
     ImportReplacement copy("LZ32.dll", "CopyLZFile", CopyLZFile, CopyThenReport);
+    ImportReplacement temporary("KERNEL32.dll", "GetTempFileNameA", GetTempFileNameA,
+                                GetTempFileNameOrRefuse);
+    ASSERT_TRUE(temporary.original != NULL);
+    g_realTempFileName = temporary.original;
     g_realOpen = open.original;
     g_realCopyLZFile = copy.original;
     const struct {
         const char *name, *message;
-        bool cancelPrompt = false, diskFull = false, driveRelative = false, inUse = false;
+        bool cancelPrompt = false, diskFull = false, driveRelative = false, inUse = false,
+             noTemporary = false;
     } failures[] = {
         {"MISSING.DLL", "File open error."},
         {"PLAIN.DLL", "File open error.", true},
@@ -258,7 +287,9 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
         {"PLAIN.DLL", "Insufficient disk space.", false, true},
         // The driver directory without its drive: the current drive's, here the real one.
         {"PLAIN.DLL", "Cannot create the destination file.", false, false, true},
+        // Held for good: refused through every attempt of the replace.
         {"PLAIN.DLL", "Cannot create the destination file.", false, false, false, true},
+        {"PLAIN.DLL", "Cannot create the destination file.", false, false, false, false, true},
     };
     for (const auto &f : failures) {
         SCOPED_TRACE(std::string(f.name) + " " + f.message);
@@ -268,6 +299,7 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
         const auto installed = InstalledFiles();
         g_cancelPrompt = f.cancelPrompt;
         g_forcedResult = f.diskFull ? LZERROR_WRITE : 0;
+        g_noTemporary = f.noTemporary;
         HANDLE inUse = f.inUse ? HoldOpen(DriverPath(f.name)) : NULL;
         if (f.driveRelative) CopyText(g_install.driverDirectory, DriverPath("").substr(2).c_str());
         ExpectCopy(0, COPY_FAILED, {std::string("Error: ") + f.message});
@@ -275,7 +307,7 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
         SelectFilesToCopy({f.name});
         EXPECT_TRUE(installed == InstalledFiles());
     }
-    g_cancelPrompt = false;
+    g_cancelPrompt = g_noTemporary = false;
     g_forcedResult = 0;
 
     // The version folder's copy in use stays, silently: the spooler puts the
@@ -286,6 +318,107 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
     ExpectCopy(0, COPY_OK, {});
     CloseHandle(inUse);
     EXPECT_TRUE(files == InstalledFiles());
+
+    // Held for a moment, as a virus scanner holds a new file: replaced.
+    WriteFileBytes(DriverPath("PLAIN.DLL"), "installed");
+    HANDLE briefly = HoldOpen(DriverPath("PLAIN.DLL"));
+    std::thread release([briefly] {
+        Sleep(300);
+        CloseHandle(briefly);
+    });
+    ExpectCopy(0, COPY_OK, {});
+    release.join();
+    files["3\\PLAIN.DLL"] = plain;
+    EXPECT_TRUE(files == InstalledFiles());
+}
+
+// A replace refused for good in the commit: the files before it are the new
+// ones, whole, the rest as they were, and nothing staged is left.
+TEST_F(CopierTest, ACommitRefusedInTheMiddleRemovesWhatIsStillStaged)
+{
+    const std::vector<std::string> names = {"A.DLL", "B.DLL", "C.DLL"};
+    EnterMediumWith({{"A.DLL", "new A"}, {"B.DLL", "new B"}, {"C.DLL", "new C"}});
+    SelectFilesToCopy(names);
+    for (const std::string &name : names) {
+        WriteFileBytes(DriverPath(name), "old " + name);
+        WriteFileBytes(VersionPath(name), "old " + name);
+    }
+    auto files = InstalledFiles();
+    files["A.DLL"] = "new A";
+    HANDLE held = HoldOpen(DriverPath("B.DLL"));
+    for (LONG index = 0; index < 3; ++index) ExpectCopy(index, COPY_OK, {}, false);
+    SetDlgItemTextA(page, IDC_COPY_FILE, "");
+    EXPECT_EQ(Seen{"Error: Cannot create the destination file."},
+              MessagesOf([&] { EXPECT_FALSE(CommitDriverFiles(page)); }));
+    CloseHandle(held);
+    EXPECT_EQ("B.DLL", ControlText(page, IDC_COPY_FILE));
+    EXPECT_TRUE(files == InstalledFiles());
+}
+
+typedef std::pair<DWORD, std::pair<DWORD, DWORD>> FileId;
+FileId IdOf(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    GetFileInformationByHandle(file, &info);
+    return {info.dwVolumeSerialNumber, {info.nFileIndexHigh, info.nFileIndexLow}};
+}
+
+decltype(&FlushFileBuffers) g_realFlush;
+decltype(&MoveFileExA) g_realReplace;
+std::set<FileId> g_flushed;
+Seen g_replaces;
+BOOL WINAPI RecordFlush(HANDLE file)
+{
+    g_flushed.insert(IdOf(file));
+    return g_realFlush(file);
+}
+
+// Notes each rename with whether its file's data was flushed before.
+BOOL WINAPI RecordReplace(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    HANDLE file = CreateFileA(from, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    bool flushed = g_flushed.count(IdOf(file)) > 0;
+    CloseHandle(file);
+    g_replaces.push_back(std::string(to + lstrlenA(g_install.driverDirectory)) +
+                         (flushed ? " flushed" : "") +
+                         (flags & MOVEFILE_REPLACE_EXISTING ? " replacing" : ""));
+    return g_realReplace(from, to, flags);
+}
+
+// A power cut after the rename must not leave a file of the right name
+// whose data never reached the disk.
+TEST_F(CopierTest, EveryStagedFileIsFlushedBeforeItIsPutInPlace)
+{
+    ImportReplacement flush("KERNEL32.dll", "FlushFileBuffers", FlushFileBuffers, RecordFlush);
+    ImportReplacement replace("KERNEL32.dll", "MoveFileExA", MoveFileExA, RecordReplace);
+    ASSERT_TRUE(flush.original && replace.original);
+    g_realFlush = flush.original;
+    g_realReplace = replace.original;
+    EnterMediumWith({{"PLAIN.DLL", plain}, {"PACKED.DLL", packed}});
+    SelectFilesToCopy({"PLAIN.DLL", "PACKED.DLL"});
+    ExpectCopy(0, COPY_OK, {}, false);
+    ExpectCopy(1, COPY_OK, {});
+    EXPECT_EQ((Seen{"PLAIN.DLL flushed replacing", "PACKED.DLL flushed replacing",
+                    "3\\PLAIN.DLL flushed replacing", "3\\PACKED.DLL flushed replacing"}),
+              g_replaces);
+}
+
+// Only names of the exact shape the copier's temporary files have go.
+TEST_F(CopierTest, LeftoversOfAnInterruptedCopyAreRemovedAndNothingElse)
+{
+    const Seen leftovers = {"VPK12.tmp", "VPKdba.tmp", "VPKFFFF.TMP", "vpk0.Tmp"};
+    const Seen others = {"VPK.tmp", "VPK12345.tmp", "VPKxyz.tmp", "XVPK12.tmp", "VPK12.tmp.bak",
+                         "VPK12.dll", "UNIDRV.DLL"};
+    SelectFilesToCopy({});
+    for (const std::string &folder : {DriverPath(""), VersionPath("")})
+        for (const Seen &names : {leftovers, others})
+            for (const std::string &name : names) WriteFileBytes(folder + name, name);
+    SelectFilesToCopy({});
+    for (const std::string &folder : {DriverPath(""), VersionPath("")}) {
+        for (const std::string &name : leftovers) EXPECT_FALSE(FileExists(folder + name)) << name;
+        for (const std::string &name : others) EXPECT_EQ(name, ReadFileBytes(folder + name));
+    }
 }
 
 // disk-full-test.sh gives the driver directory 256 KiB.

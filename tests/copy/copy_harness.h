@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "copy/copier.h"
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "spooler/spooler.h"
@@ -23,7 +24,8 @@ inline void EnterMediumWith(const std::map<std::string, std::string> &files)
     SetCurrentDirectoryA(folder.c_str());
 }
 
-// These names to be copied into the prefix's real driver directory, version 3, nothing copied yet.
+// These names to be copied into the prefix's real driver directory, version
+// 3, nothing copied or staged yet.
 inline void SelectFilesToCopy(const std::vector<std::string> &names)
 {
     std::string list;
@@ -34,6 +36,19 @@ inline void SelectFilesToCopy(const std::vector<std::string> &names)
     lstrcatA(g_install.driverDirectory, "\\");
     g_install.driverVersion = 3;
     g_install.copyIndex = g_install.cancelFlag = 0;
+    BeginDriverCopy();
+}
+
+inline std::string DriverPath(const std::string &name) { return g_install.driverDirectory + name; }
+inline std::string VersionPath(const std::string &name) { return DriverPath("3\\" + name); }
+
+// Both folders' files with their bytes, the version folder's as "3\NAME":
+// an installed copy changed, or a temporary file left behind, shows here.
+inline std::map<std::string, std::string> InstalledFiles()
+{
+    std::map<std::string, std::string> files = FolderFiles(DriverPath("."));
+    for (const auto &file : FolderFiles(VersionPath("."))) files["3\\" + file.first] = file.second;
+    return files;
 }
 
 // While it lives, answers every "Error" of this thread with OK and every

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <set>
 
 #include "copy/copy_harness.h"
 #include "copy/copy_page.h"
@@ -28,6 +29,10 @@ int g_copies;
 typedef std::function<void(int number, LONG &result)> CopyHook;  // after each real copy
 CopyHook g_onCopy;
 bool g_answerWhenIdle;  // answer questions only once the empty bar is drawn
+DWORD g_answerDelayMs;  // the user's time to answer a question
+bool g_pageShownAtAnswer;
+
+HWND Page() { return FindWindowA("#32770", "Copying Files..."); }
 
 void Note(const std::string &event)
 {
@@ -43,9 +48,26 @@ void NoteAndWaitForEmptyBar(const std::string &event)
     Note(event);
     for (int waited = 0; g_answerWhenIdle && g_lastBarIndex != 0 && waited < 5000; waited += 10)
         Sleep(10);
+    Sleep(g_answerDelayMs);
+    g_pageShownAtAnswer = IsWindowVisible(Page());
 }
 
-HWND Page() { return FindWindowA("#32770", "Copying Files..."); }
+// What a run left in both folders: "new" when every file holds the
+// medium's data, "old" when every one is as it was installed before, else
+// "mixed"; and the temporary files left, if any.
+std::string FilesLeft(const Events &names)
+{
+    auto files = InstalledFiles();
+    int temporaries = TakeStagedFiles(&files);
+    std::set<std::string> states;
+    for (const std::string &name : names)
+        for (const std::string &path : {name, "3\\" + name})
+            states.insert(files[path] == "data of " + name        ? "new"
+                          : files[path] == "installed " + name ? "old"
+                                                               : "changed");
+    std::string left = states.size() == 1 ? *states.begin() : "mixed";
+    return temporaries ? left + " and " + std::to_string(temporaries) + " temporary" : left;
+}
 
 void CALLBACK PressCancelNow(HWND, UINT, UINT_PTR timer, DWORD)
 {
@@ -96,6 +118,9 @@ INT_PTR RunPage(const Events &names, int answer = IDNO, CopyHook onCopy = nullpt
         if (name.compare(0, 4, "LOST") != 0) medium[name] = "data of " + name;
     EnterMediumWith(medium);
     SelectFilesToCopy(names);
+    for (const std::string &name : names)
+        for (const std::string &path : {DriverPath(name), VersionPath(name)})
+            WriteFileBytes(path, "installed " + name);
     g_log.clear();
     g_times.clear();
     g_lastBarIndex = -1;
@@ -134,6 +159,7 @@ TEST(CopyPageTest, BarShowsRoundedSharesAndThePageWaitsBeforeAndAfter)
               g_log);
     EXPECT_GE(g_times[0] - g_start, 90u);
     EXPECT_GE(g_times[6] - g_times[5], 950u);
+    EXPECT_EQ("new", FilesLeft({"A.DLL", "B.DLL", "C.DLL"}));
 
     EXPECT_EQ(1, RunPage({"E0", "E1", "E2", "E3", "E4", "E5", "E6", "E7"}, IDNO, [](int, LONG &) {
                   PostKey(GetFocus(), VK_RETURN);
@@ -155,6 +181,8 @@ TEST(CopyPageTest, BarShowsRoundedSharesAndThePageWaitsBeforeAndAfter)
     EXPECT_GE(g_times[0] - g_start, 1050u);
 }
 
+// A cancel before the last file is staged leaves every installed file as it
+// was; one in the last second comes after the files are in place.
 TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
 {
     auto cancelDuringSecond = [](int number, LONG &) {
@@ -162,20 +190,29 @@ TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
     };
     EXPECT_EQ(2, RunPage({"A", "B", "C", "D"}, IDYES, cancelDuringSecond));
     EXPECT_EQ((Events{"copy A", "bar 25 %", "copy B", "bar 50 %", "Question", "end"}), g_log);
+    EXPECT_EQ("old", FilesLeft({"A", "B", "C", "D"}));
     EXPECT_EQ(1, RunPage({"A", "B", "C", "D"}, IDNO, cancelDuringSecond));
     EXPECT_EQ((Events{"copy A", "bar 25 %", "copy B", "bar 50 %", "Question", "copy C",
                       "bar 75 %", "copy D", "bar 100 %", "end"}),
               g_log);
+    EXPECT_EQ("new", FilesLeft({"A", "B", "C", "D"}));
 
-    // After the last copy: within the second at 100 %.
+    // After the last copy: within the second at 100 %. Answered after that
+    // second, the answer still decides, and the page waits for it.
     auto cancelSoonAfterLast = [](int number, LONG &) {
         if (number == 2) SetTimer(NULL, 0, 300, PressCancelNow);
     };
-    for (int answer : {IDYES, IDNO}) {
-        EXPECT_EQ(answer == IDYES ? 2 : 1, RunPage({"A", "B"}, answer, cancelSoonAfterLast));
-        EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "Question", "end"}),
-                  g_log);
-    }
+    for (DWORD delay : {0, 1500})
+        for (int answer : {IDYES, IDNO}) {
+            SCOPED_TRACE(delay);
+            g_answerDelayMs = delay;
+            EXPECT_EQ(answer == IDYES ? 2 : 1, RunPage({"A", "B"}, answer, cancelSoonAfterLast));
+            EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "Question", "end"}),
+                      g_log);
+            EXPECT_TRUE(g_pageShownAtAnswer);
+            EXPECT_EQ("new", FilesLeft({"A", "B"}));
+        }
+    g_answerDelayMs = 0;
 }
 
 UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
@@ -216,12 +253,25 @@ TEST(CopyPageTest, EnterBeforeTheFirstCopyAsks)
     EXPECT_EQ((Events{"Question", "copy A", "bar 50 %", "copy B", "bar 100 %", "end"}), g_log);
 }
 
-// Wine's LZ32 never reports a bad handle, so the recorder does: four bad
-// copies of B in a row are retried, a fifth ends the page.
+// Wherever a file fails, nothing installed changes and nothing staged is
+// left. Wine's LZ32 never reports a bad handle, so the recorder does: four
+// bad copies of B in a row are retried, a fifth ends the page.
 TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
 {
-    EXPECT_EQ(2, RunPage({"A.DLL", "LOST.DLL", "C.DLL"}));
-    EXPECT_EQ((Events{"copy A.DLL", "bar 33 %", "Error: File open error.", "end"}), g_log);
+    for (size_t lost = 0; lost < 3; ++lost) {
+        SCOPED_TRACE(lost);
+        Events names = {"A.DLL", "B.DLL", "C.DLL"}, expected;
+        names[lost] = "LOST.DLL";
+        for (size_t before = 0; before < lost; ++before)
+            expected.insert(expected.end(), {"copy " + names[before],
+                                             before ? "bar 67 %" : "bar 33 %"});
+        expected.insert(expected.end(), {"Error: File open error.", "end"});
+        EXPECT_EQ(2, RunPage(names));
+        // The message going idle before any file is staged draws the empty bar.
+        g_log.erase(std::remove(g_log.begin(), g_log.end(), "bar 0 %"), g_log.end());
+        EXPECT_EQ(expected, g_log);
+        EXPECT_EQ("old", FilesLeft(names));
+    }
 
     for (int failures : {4, 5}) {
         EXPECT_EQ(failures == 5 ? 2 : 1, RunPage({"A", "B"}, IDNO, [=](int number, LONG &result) {
@@ -234,6 +284,7 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         if (failures == 4) expected.insert(expected.end(), {"copy B", "bar 100 %"});
         expected.push_back("end");
         EXPECT_EQ(expected, g_log);
+        EXPECT_EQ(failures == 5 ? "old" : "new", FilesLeft({"A", "B"}));
     }
 }
 

@@ -144,21 +144,25 @@ TEST_F(E2eTest, ReinstallOnAPickedPortReplacesTheFirstAndLeavesTheDefaultAlone)
     ExpectInstalled(kModels[0], "LPT2:", "");
 }
 
-// Every model copies the same universal-driver files: a reinstall of another
-// model from a medium whose UNIDRV.DLL is damaged fails at that file and
-// leaves the first model's files, and the first model, as they were.
-TEST_F(E2eTest, AFailedCopyLeavesTheInstalledModelAsItWas)
+// Every model copies the same universal-driver files. A reinstall of another
+// model fails at a damaged UNIDRV.DLL, or is killed with the files before a
+// missing last one staged; both leave the first model's files, and the first
+// model, as they were. A whole run then puts every file in place and leaves
+// nothing staged.
+TEST_F(E2eTest, AFailedOrKilledReinstallLeavesTheInstalledModelUntilAWholeRun)
 {
     ExpectCleanExit(ToFinishPage(ToPortPage()));
     std::string directory = DriverDirectory(), version = directory + "\\3";
     const auto installed = FolderFiles(directory), installedInVersion = FolderFiles(version);
-    std::string medium = CopyOfSampleMedium("damaged"), unidrv = medium + "\\UNIDRV.DLL";
+    auto reinstall = [&](const std::string &medium) {
+        HWND model = Walk(WINDOW_MODEL, medium);
+        return model && Pick(model, IDC_MODEL_LIST, kModels[1]) &&
+               Press(Press(model, IDC_NEXT, WINDOW_PORT), IDC_NEXT, WINDOW_COPY);
+    };
+    std::string damaged = CopyOfSampleMedium("damaged"), unidrv = damaged + "\\UNIDRV.DLL";
     std::string packed = ReadFileBytes(unidrv);
     WriteFileBytes(unidrv, packed.substr(0, packed.size() / 2));
-
-    HWND model = Walk(WINDOW_MODEL, medium);
-    ASSERT_TRUE(model && Pick(model, IDC_MODEL_LIST, kModels[1]));
-    ASSERT_TRUE(Press(Press(model, IDC_NEXT, WINDOW_PORT), IDC_NEXT, WINDOW_COPY));
+    ASSERT_TRUE(reinstall(damaged));
     EXPECT_EQ("File has damaged.", Answer("Error", IDOK).text);
     HWND finish = Await(WINDOW_FINISH);
     ExpectFinishPage(finish, false);
@@ -166,6 +170,43 @@ TEST_F(E2eTest, AFailedCopyLeavesTheInstalledModelAsItWas)
     EXPECT_TRUE(installed == FolderFiles(directory));
     EXPECT_TRUE(installedInVersion == FolderFiles(version));
     ExpectInstalled(kModels[0], "COM1:", kModels[0] + "," + kModels[0] + ",COM1:");
+
+    // Killed as Task Manager or the prefix's wineserver -k would: no line of
+    // the program runs after it. The error for the last file makes the
+    // moment certain.
+    std::string next = CopyOfSampleMedium("next");
+    DeleteFileA((next + "\\UNIDRV.HL_").c_str());
+    const char *const files[] = {"UNIDRV.DLL",  "UNIDRVUI.DLL", "UNIDRV.HLP",
+                                 "VP_K20x.GPD", "VP_K20x.DLL",  "VP_K202.INI"};
+    for (const char *file : files) WriteFileBytes(next + "\\" + file, std::string("next ") + file);
+    DeleteFileA((next + "\\VP_K202.INI").c_str());
+    ASSERT_TRUE(reinstall(next));
+    int staged = 0;
+    Answer("Error", IDOK, [&](HWND) {
+        WaitForWizardExit(&wizard_, 0);
+        for (const std::string &folder : {directory, version}) {
+            auto left = FolderFiles(folder);
+            staged += TakeStagedFiles(&left);
+        }
+    });
+    EXPECT_EQ(10, staged);
+    for (const std::string &folder : {directory, version}) {
+        auto left = FolderFiles(folder);
+        TakeStagedFiles(&left);
+        EXPECT_TRUE((folder == directory ? installed : installedInVersion) == left) << folder;
+    }
+    ExpectInstalled(kModels[0], "COM1:", kModels[0] + "," + kModels[0] + ",COM1:");
+
+    WriteFileBytes(next + "\\VP_K202.INI", "next VP_K202.INI");
+    ASSERT_TRUE(reinstall(next) && Await(WINDOW_WRITING));
+    finish = Await(WINDOW_FINISH);
+    ExpectFinishPage(finish, true);
+    ExpectCleanExit(finish);
+    for (const std::string &folder : {directory, version}) {
+        auto left = FolderFiles(folder);
+        EXPECT_EQ(0, TakeStagedFiles(&left)) << folder;
+        for (const char *file : files) EXPECT_EQ(std::string("next ") + file, left[file]) << folder;
+    }
 }
 
 TEST_F(E2eTest, BackAndNextRefillThePagesAndDoubleClicksStayPut)

@@ -146,8 +146,9 @@ TEST_F(PlantedDllTest, WholeInstallationLoadsNoPlantedDllAndWritesOnlyTheDriverF
     ExpectOnlyDriverFolderChanges(before, false);
 }
 
-// Cancelled on the copy page once its first file is in place: the page
-// waits a second after its last file before it ends.
+// Cancelled on the copy page once its files are in place, which is only
+// once the whole set is: the page waits a second after its last file before
+// it ends, and a cancel then cannot take the files back.
 TEST_F(PlantedDllTest, CancelledInstallationLeavesOnlyTheFilesAlreadyCopied)
 {
     std::string medium = CopyOfSampleMedium("cancel");

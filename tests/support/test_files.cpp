@@ -1,5 +1,6 @@
 #include "support/test_files.h"
 #include <cstdlib>
+#include <iterator>
 
 std::string WindowsPath(const char *unixPath)
 {
@@ -59,6 +60,19 @@ std::map<std::string, std::string> FolderFiles(const std::string &folder)
             files[found.cFileName] = ReadFileBytes(folder + "\\" + found.cFileName);
     FindClose(search);
     return files;
+}
+
+int TakeStagedFiles(std::map<std::string, std::string> *files)
+{
+    int taken = 0;
+    for (auto file = files->begin(); file != files->end();) {
+        const std::string name = file->first.substr(file->first.rfind('\\') + 1);
+        bool staged = name.compare(0, 3, "VPK") == 0 && name.size() > 4 &&
+                      lstrcmpiA(name.substr(name.size() - 4).c_str(), ".tmp") == 0;
+        file = staged ? files->erase(file) : std::next(file);
+        taken += staged;
+    }
+    return taken;
 }
 
 static std::string ProgramFolder()

@@ -17,5 +17,9 @@ bool FileExists(const std::string &path);
 // name, with their bytes.
 std::map<std::string, std::string> FolderFiles(const std::string &folder);
 
+// Takes the copier's temporary files (VPK, a number, .tmp) out of such a
+// listing; how many there were.
+int TakeStagedFiles(std::map<std::string, std::string> *files);
+
 // Where screenshots and other things for a person to look at go.
 std::string ArtifactFolder();

@@ -38,10 +38,11 @@ protected:
     }
 
     HWND Await(WizardWindow which) { return WaitForWizardWindow(wizard_, which, kWaitMs); }
-    // The next message of that caption, answered with that button.
-    AnsweredDialog Answer(const char *caption, int button)
+    // The next message of that caption, answered with that button once
+    // `look` has seen it.
+    AnsweredDialog Answer(const char *caption, int button, std::function<void(HWND)> look = nullptr)
     {
-        return AnswerNextDialog(wizard_.process.dwProcessId, caption, button, kWaitMs);
+        return AnswerNextDialog(wizard_.process.dwProcessId, caption, button, kWaitMs, look);
     }
     HWND Press(HWND page, int buttonId, WizardWindow next)
     {
