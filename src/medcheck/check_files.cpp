@@ -71,6 +71,23 @@ void AddCopyFinding(const char *code, const char *subject, int copyError, const 
                cause, fix);
 }
 
+// FALSE when the name the copier's open takes (the listed name, or the
+// compressed one it was found under) is too long for it from any folder.
+bool CheckOpenLength(const char *name, const char *opened, const char *subject)
+{
+    if (OpensFromDriveRoot(opened)) return true;
+    int pathLength = lstrlenA(kDriveRoot) + lstrlenA(opened);
+    char foundAs[TEXT_BUFFER_SIZE] = "";
+    if (opened != name) snprintf(foundAs, sizeof(foundAs), "found as \"%s\", ", opened);
+    char cause[TEXT_BUFFER_SIZE];
+    snprintf(cause, sizeof(cause),
+             "%seven from a drive's root (%s) the path has %d characters, %d too many for the "
+             "%d the copier's open takes", foundAs, kDriveRoot, pathLength,
+             pathLength - kLongestOpenPath, kLongestOpenPath);
+    AddCopyFinding("file-path-too-long", subject, COPY_ERROR_OPEN, cause, "shorten the name");
+    return false;
+}
+
 // FALSE when the name cannot be copied at all, so that nothing further
 // about the file matters.
 bool CheckName(const char *name, const char *subject)
@@ -94,17 +111,18 @@ bool CheckName(const char *name, const char *subject)
                        "rename the file");
         return false;
     }
-    if (!OpensFromDriveRoot(name)) {
-        int pathLength = lstrlenA(kDriveRoot) + length;
-        char cause[TEXT_BUFFER_SIZE];
-        snprintf(cause, sizeof(cause),
-                 "even from a drive's root (%s) the path has %d characters, %d too many for the "
-                 "%d the copier's open takes", kDriveRoot, pathLength,
-                 pathLength - kLongestOpenPath, kLongestOpenPath);
-        AddCopyFinding("file-path-too-long", subject, COPY_ERROR_OPEN, cause,
-                       "shorten the name");
-    }
-    return true;
+    return CheckOpenLength(name, name, subject);
+}
+
+// The name under which the copier's open finds the file in the medium's
+// folder: its own, else the compressed one, which is one or two characters
+// longer; NULL when it is under neither. Its path goes into path.
+const char *FoundName(const char *name, char *compressed, char *path)
+{
+    CompressedFallbackName(name, compressed);
+    if (FileInFolder(name, path)) return name;
+    if (FileInFolder(compressed, path)) return compressed;
+    return NULL;
 }
 
 // LZ results that tell of this machine (its temp folder, its memory) rather
@@ -179,24 +197,29 @@ void CheckFile(const NotedFile &file)
     if (!CheckName(name, subject)) return;
     char path[TEXT_BUFFER_SIZE];
     char compressed[TEXT_BUFFER_SIZE];
-    CompressedFallbackName(name, compressed);
-    if (!FileInFolder(name, path) && !FileInFolder(compressed, path)) {
+    const char *found = FoundName(name, compressed, path);
+    if (!found) {
         AddCopyFinding("file-missing", subject, COPY_ERROR_OPEN, "the file is not in the "
                        "medium's folder under its own name nor under the compressed name",
                        "add the file");
         return;
     }
+    if (!CheckOpenLength(name, found, subject)) return;
     if (!g_check.failure[0]) CheckExpansion(path, subject);
 }
 
-// The copier opens each source by the medium's folder and its name. Names
-// too long for any folder have their own finding.
+// The copier opens each source by the medium's folder and the name it lies
+// under there. Names too long for any folder have their own finding.
 void CheckFolderDepth()
 {
-    const char *longest = "";
+    char longest[TEXT_BUFFER_SIZE] = "";
+    char compressed[TEXT_BUFFER_SIZE];
+    char path[TEXT_BUFFER_SIZE];
     for (int i = 0; i < g_fileCount; ++i) {
-        const char *name = NameOf(g_files[i]);
-        if (OpensFromDriveRoot(name) && lstrlenA(name) > lstrlenA(longest)) longest = name;
+        const char *found = FoundName(NameOf(g_files[i]), compressed, path);
+        if (!found) found = NameOf(g_files[i]);
+        if (OpensFromDriveRoot(found) && lstrlenA(found) > lstrlenA(longest))
+            lstrcpynA(longest, found, sizeof(longest));
     }
     int folderLength = lstrlenA(g_check.folder);
     BOOL separated = folderLength > 0 && g_check.folder[folderLength - 1] == '\\';

@@ -82,6 +82,8 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
     // One character more than the copier's open of the source takes from a
     // drive's root; the name without it installs from there (copier_test).
     const std::string longName = std::string(121, 'L') + ".DLL";
+    // Fits from a drive's root, but lies on the medium under "NAME._".
+    const std::string bareName(124, 'N');
 
     const struct {
         std::string inf;
@@ -117,6 +119,7 @@ TEST(MediumCheck, EachFlawGivesItsFindingAlone)
         {Replaced(kFiles, kFiles + std::string(",con.dll")), "file-name-reserved", "\"File open error.\""},
         {Replaced(kFiles, kFiles + ("," + longName)), "file-path-too-long", "1 too many", longName, "data"},
         {Replaced(kFiles, kFiles + ("," + longName.substr(1))), "", "", longName.substr(1), "data", "C:\\"},
+        {Replaced(kFiles, kFiles + ("," + bareName)), "file-path-too-long", "found as", bareName + "._", "data"},
         {kGoodInf, "folder-too-deep", "1 too many", "", "", ShortFolder(127 - 1 - 12 + 1)},
         {kGoodInf, "", "", "", "", ShortFolder(127 - 1 - 12)},
         {Replaced(kFiles, crowded), "copy-list-overflow", "", lastName, "data"},
