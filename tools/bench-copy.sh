@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Benchmark, not a test: the copy page over a medium of 40 driver files of
 # about 1 MB each (half of them compressed with mscompress) against a bare
-# loop of LZOpenFileA, CopyLZFile and CopyFileA over the same files, both in
-# one run under Wine. Prints the times and their ratio. The program is
-# tools/bench/copy_bench.cpp, built in the tests tree.
+# loop that does the same durable work over the same files (LZOpenFileA and
+# CopyLZFile into a temporary file, a byte copy of it into the version
+# folder, both flushed, then every file renamed into place), both in one run
+# under Wine. Prints the times and their ratio, and the loop with and
+# without its flushes. The program is tools/bench/copy_bench.cpp, built in
+# the tests tree.
 #
 #   bench-copy.sh [ROUNDS]
 set -eu
