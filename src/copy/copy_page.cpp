@@ -10,7 +10,6 @@
 #include "resource.h"
 #include "setupinfo/install_selection.h"
 #include "shell/platform.h"
-#include "shell/sequencer.h"
 #include "ui/dialog_kit.h"
 
 namespace {
