@@ -9,7 +9,7 @@
 #include "copy/copier.h"
 #include "resource.h"
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "ui/dialog_kit.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "medcheck/findings.h"
 #include "medcheck/medium_check.h"
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
-#include "shell/system_libraries.h"
+#include "platform/platform.h"
+#include "platform/system_libraries.h"
 
 namespace {
 

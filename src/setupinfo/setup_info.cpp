@@ -4,7 +4,7 @@
 #include <stdio.h>
 
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/spooler.h"
 
 namespace {

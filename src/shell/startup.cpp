@@ -1,8 +1,8 @@
 // Start-up and the main window.
 #include "shell/startup.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/sequencer.h"
-#include "shell/system_libraries.h"
+#include "platform/system_libraries.h"
 #include "setupinfo/install_selection.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "setupinfo/install_selection.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/spooler.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Dialog kit: the hand-over record of the show operations, centring, the
 // string loader every dialog of the program uses, and the one-shot timer.
 #include "ui/dialog_kit.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 DialogParams g_dialogParams;
 

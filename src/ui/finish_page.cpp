@@ -4,7 +4,7 @@
 
 #include "resource.h"
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/default_printer.h"
 #include "ui/dialog_kit.h"
 #include "ui/page_frame.h"

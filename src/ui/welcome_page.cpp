@@ -5,7 +5,7 @@
 
 #include "resource.h"
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "ui/dialog_kit.h"
 #include "ui/page_frame.h"
 

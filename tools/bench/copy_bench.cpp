@@ -14,7 +14,7 @@
 
 #include "copy/copy_page.h"
 #include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/spooler.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Platform check, platform table and product strings.
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "setupinfo/install_selection.h"
-#include "shell/system_libraries.h"
+#include "platform/system_libraries.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Safe loading of the program's DLLs.
-#include "shell/system_libraries.h"
+#include "platform/system_libraries.h"
 
 #include <delayimp.h>
 #include <stdio.h>
