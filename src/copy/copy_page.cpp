@@ -8,7 +8,7 @@
 
 #include "copy/copier.h"
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "ui/dialog_kit.h"
 

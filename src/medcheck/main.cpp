@@ -10,7 +10,7 @@
 
 #include "medcheck/findings.h"
 #include "medcheck/medium_check.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
 

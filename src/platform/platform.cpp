@@ -1,6 +1,6 @@
 // Platform check, platform table and product strings.
 #include "platform/platform.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/system_libraries.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <delayimp.h>
 #include <stdio.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <stdio.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "spooler/spooler.h"
 

@@ -3,7 +3,7 @@
 #include "platform/platform.h"
 #include "shell/sequencer.h"
 #include "platform/system_libraries.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <winspool.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "platform/platform.h"
 #include "spooler/spooler.h"

@@ -3,7 +3,7 @@
 #include "ui/pages.h"
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "spooler/default_printer.h"
 #include "ui/dialog_kit.h"

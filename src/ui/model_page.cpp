@@ -5,7 +5,7 @@
 #include "ui/pages.h"
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "platform/platform.h"
 #include "ui/dialog_kit.h"

@@ -7,7 +7,7 @@
 
 #include "copy/copier.h"
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "spooler/registration.h"
 #include "spooler/spooler.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "spooler/spooler.h"
 #include "support/dialog_answerer.h"
 #include "support/remote_windows.h"

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "support/dialog_answerer.h"
 #include "support/import_patch.h"

@@ -7,7 +7,7 @@
 #include <winspool.h>
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
 #include "platform/platform.h"
 #include "shell/sequencer.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "copy/copy_page.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "spooler/spooler.h"
 
