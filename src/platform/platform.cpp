@@ -1,5 +1,8 @@
-// Platform check, platform table and product strings.
+// Platform check, platform table, product strings and the driver directory.
 #include "platform/platform.h"
+
+#include <winspool.h>
+
 #include "platform/install_selection.h"
 #include "platform/system_libraries.h"
 
@@ -85,3 +88,13 @@ const char *ProviderName() { return "Vantrel Pelzoran, Co. Ltd."; }
 const char *MakerUrl() { return ""; }
 const char *NoticeLine() { return "Copyright (C) 2009 Vantrel Pelzoran, Co. Ltd."; }
 const char *SpoolerEnvironment() { return "Windows NT x86"; }
+
+BOOL GetDriverDirectory(char *directory)
+{
+    char found[1024];
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (BYTE *)found, sizeof(found), &needed))
+        return FALSE;
+    lstrcpynA(directory, found, sizeof(found));
+    return TRUE;
+}

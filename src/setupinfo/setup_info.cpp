@@ -5,7 +5,6 @@
 
 #include "platform/install_selection.h"
 #include "platform/platform.h"
-#include "spooler/spooler.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "resource.h"
 #include "platform/install_selection.h"
-#include "spooler/spooler.h"
+#include "platform/platform.h"
 #include "support/dialog_answerer.h"
 #include "support/remote_windows.h"
 #include "support/test_files.h"

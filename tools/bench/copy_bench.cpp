@@ -15,7 +15,6 @@
 #include "copy/copy_page.h"
 #include "platform/install_selection.h"
 #include "platform/platform.h"
-#include "spooler/spooler.h"
 
 namespace {
 
