@@ -15,7 +15,7 @@
 #include <string.h>
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "ui/dialog_kit.h"
 
 namespace {

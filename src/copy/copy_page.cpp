@@ -11,9 +11,8 @@
 
 #include "copy/copier.h"
 #include "resource.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
-#include "shell/sequencer.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 #include "ui/dialog_kit.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 
 // Larger than anything the wizard reads, to see what its buffers miss.
 enum { WHOLE_READ_SIZE = 65536 };

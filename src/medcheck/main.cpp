@@ -10,9 +10,9 @@
 
 #include "medcheck/findings.h"
 #include "medcheck/medium_check.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
-#include "shell/system_libraries.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
+#include "platform/system_libraries.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "medcheck/checks.h"
 #include "medcheck/findings.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/registration.h"
 
 MediumCheckState g_check;

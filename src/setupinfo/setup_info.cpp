@@ -3,9 +3,8 @@
 
 #include <stdio.h>
 
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
-#include "spooler/spooler.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 
 namespace {
 

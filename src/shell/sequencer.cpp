@@ -184,11 +184,6 @@ void OnCommand(HWND window, WPARAM wParam)
 
 }  // namespace
 
-void ArmTimer(HWND window, UINT_PTR timerId, UINT delayMs, TimerStep step)
-{
-    if (!SetTimer(window, timerId, delayMs, NULL)) step(window, timerId);
-}
-
 LRESULT CALLBACK SequencerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {

@@ -21,11 +21,4 @@ enum SequencerTimer {
     TIMER_REINSTALL = 3007,
 };
 
-// What a window's one-shot timer starts, by the timer's id.
-typedef void (*TimerStep)(HWND window, UINT_PTR timerId);
-
-// Arms a one-shot timer of the window. One that cannot be armed would leave
-// the user waiting for ever: its step then runs at once.
-void ArmTimer(HWND window, UINT_PTR timerId, UINT delayMs, TimerStep step);
-
 LRESULT CALLBACK SequencerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

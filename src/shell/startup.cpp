@@ -1,9 +1,9 @@
 // Start-up and the main window.
 #include "shell/startup.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/sequencer.h"
-#include "shell/system_libraries.h"
-#include "setupinfo/install_selection.h"
+#include "platform/system_libraries.h"
+#include "platform/install_selection.h"
 
 #include <stdio.h>
 

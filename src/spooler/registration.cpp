@@ -6,9 +6,9 @@
 #include <stdio.h>
 #include <winspool.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "spooler/spooler.h"
 
 namespace {

@@ -28,16 +28,6 @@ PORT_INFO_1A *EnumLocalPorts(DWORD *count)
     return (PORT_INFO_1A *)buffer;
 }
 
-BOOL GetDriverDirectory(char *directory)
-{
-    char found[1024];
-    DWORD needed = 0;
-    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (BYTE *)found, sizeof(found), &needed))
-        return FALSE;
-    lstrcpynA(directory, found, sizeof(found));
-    return TRUE;
-}
-
 HANDLE OpenPrinterNoDefaults(const char *printerName)
 {
     HANDLE printer = NULL;

@@ -8,10 +8,6 @@
 // Ports at level 1, in a zero-filled buffer; NULL and *count 0 on failure.
 PORT_INFO_1A *EnumLocalPorts(DWORD *count);
 
-// The spooler's driver directory for the caller's own environment, into a
-// 1024-byte buffer. On failure the buffer is left as it was.
-BOOL GetDriverDirectory(char *directory);
-
 // Printer handles; NULL when the printer does not open.
 HANDLE OpenPrinterNoDefaults(const char *printerName);
 HANDLE OpenPrinterFullAccess(const char *printerName);

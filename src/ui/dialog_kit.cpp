@@ -1,7 +1,7 @@
-// Dialog kit: the hand-over record of the show operations, centring, and the
-// string loader every dialog of the program uses.
+// Dialog kit: the hand-over record of the show operations, centring, the
+// string loader every dialog of the program uses, and the one-shot timer.
 #include "ui/dialog_kit.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 DialogParams g_dialogParams;
 
@@ -24,4 +24,9 @@ void LoadProgramString(UINT id, char *buffer)
 {
     buffer[0] = '\0';
     if (LoadStringA(ModuleInstance(), id, buffer, 1024) <= 0) buffer[0] = '\0';
+}
+
+void ArmTimer(HWND window, UINT_PTR timerId, UINT delayMs, TimerStep step)
+{
+    if (!SetTimer(window, timerId, delayMs, NULL)) step(window, timerId);
 }

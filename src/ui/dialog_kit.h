@@ -1,5 +1,5 @@
 // Dialog kit: centring, the program's own message dialogs, the cancel
-// confirmation and the modeless status window.
+// confirmation, the modeless status window and the one-shot window timer.
 #pragma once
 #include <windows.h>
 
@@ -41,3 +41,10 @@ HWND CreateStatusDialog(HWND owner, UINT stringId);
 
 // Loads a string of the program into a 1024-byte buffer ("" when missing).
 void LoadProgramString(UINT id, char *buffer);
+
+// What a window's one-shot timer starts, by the timer's id.
+typedef void (*TimerStep)(HWND window, UINT_PTR timerId);
+
+// Arms a one-shot timer of the window. One that cannot be armed would leave
+// the user waiting for ever: its step then runs at once.
+void ArmTimer(HWND window, UINT_PTR timerId, UINT delayMs, TimerStep step);

@@ -3,8 +3,8 @@
 #include "ui/pages.h"
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 #include "spooler/default_printer.h"
 #include "ui/dialog_kit.h"
 #include "ui/page_frame.h"

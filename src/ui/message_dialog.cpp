@@ -2,7 +2,7 @@
 // text and icon set when they open; the string-table messages and the cancel
 // confirmation built on them.
 #include "ui/dialog_kit.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "resource.h"
 
 namespace {

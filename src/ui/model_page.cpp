@@ -5,9 +5,9 @@
 #include "ui/pages.h"
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
 #include "ui/page_frame.h"

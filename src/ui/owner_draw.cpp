@@ -1,7 +1,7 @@
 // The list filler and the owner-drawn list rows of the model and port pages:
 // 34 pixels high, an icon of the program on the left, the text beside it.
 #include "ui/owner_draw.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 void FillList(HWND dialog, int listId, SHORT count, FetchText fetch)
 {

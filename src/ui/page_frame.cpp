@@ -2,7 +2,7 @@
 #include "ui/page_frame.h"
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "ui/dialog_kit.h"
 
 void CancelPageOnConfirm(HWND dialog)

@@ -1,7 +1,7 @@
 // The picture button of the wizard pages: the logo bitmap squeezed into a
 // sunken frame, and the frame itself.
 #include "ui/owner_draw.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "resource.h"
 
 void DrawSunkenFrame(const RECT *rect, HDC dc)

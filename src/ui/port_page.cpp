@@ -7,8 +7,8 @@
 
 #include "copy/copier.h"
 #include "resource.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 #include "spooler/registration.h"
 #include "spooler/spooler.h"
 #include "ui/dialog_kit.h"

@@ -1,6 +1,6 @@
 // The modeless status window shown during the wizard's background stages.
 #include "ui/dialog_kit.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "resource.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "copy/copier.h"
 #include "copy/copy_harness.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "support/import_patch.h"
 
 namespace {

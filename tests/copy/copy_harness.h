@@ -9,8 +9,8 @@
 
 #include "copy/copier.h"
 #include "resource.h"
-#include "setupinfo/install_selection.h"
-#include "spooler/spooler.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 #include "support/dialog_answerer.h"
 #include "support/remote_windows.h"
 #include "support/test_files.h"

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <map>
 
-#include "shell/system_libraries.h"
+#include "platform/system_libraries.h"
 #include "support/import_patch.h"
 #include "support/spooler_state.h"
 #include "support/wizard_fixture.h"

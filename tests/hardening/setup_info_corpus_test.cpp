@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "medcheck/medium_check.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "support/test_files.h"
 #include "support/wizard_fixture.h"
 

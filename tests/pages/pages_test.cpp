@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 #include "resource.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 #include "support/dialog_answerer.h"
 #include "support/import_patch.h"
 #include "support/processes.h"

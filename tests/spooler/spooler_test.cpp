@@ -7,9 +7,9 @@
 #include <winspool.h>
 
 #include "resource.h"
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 #include "setupinfo/setup_info.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/sequencer.h"
 #include "spooler/default_printer.h"
 #include "spooler/registration.h"

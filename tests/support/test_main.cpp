@@ -2,7 +2,7 @@
 // test program itself. A run that skipped a test and failed none exits with
 // SETUP_TEST_SKIPPED, so that ctest lists it as skipped, never as passed.
 #include <gtest/gtest.h>
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 enum { SETUP_TEST_SKIPPED = 77 };
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 #include "resource.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "support/dialog_answerer.h"
 #include "support/screenshot.h"
 #include "support/remote_windows.h"

@@ -16,9 +16,8 @@
 #include <vector>
 
 #include "copy/copy_page.h"
-#include "setupinfo/install_selection.h"
-#include "shell/platform.h"
-#include "spooler/spooler.h"
+#include "platform/install_selection.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The process-wide installation record.
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 
 InstallSelection g_install;
 

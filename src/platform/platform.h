@@ -1,5 +1,5 @@
 // Start-up values: the module instance, the platform check and its table,
-// and the product's fixed strings.
+// and the product's fixed strings; and where the spooler keeps drivers.
 #pragma once
 #include <windows.h>
 
@@ -29,3 +29,7 @@ const char *ProviderName();
 const char *MakerUrl();
 const char *NoticeLine();
 const char *SpoolerEnvironment();
+
+// The spooler's driver directory for the caller's own environment, into a
+// 1024-byte buffer. On failure the buffer is left as it was.
+BOOL GetDriverDirectory(char *directory);

@@ -1,7 +1,10 @@
-// Platform check, platform table and product strings.
-#include "shell/platform.h"
-#include "setupinfo/install_selection.h"
-#include "shell/system_libraries.h"
+// Platform check, platform table, product strings and the driver directory.
+#include "platform/platform.h"
+
+#include <winspool.h>
+
+#include "platform/install_selection.h"
+#include "platform/system_libraries.h"
 
 namespace {
 
@@ -85,3 +88,13 @@ const char *ProviderName() { return "Vantrel Pelzoran, Co. Ltd."; }
 const char *MakerUrl() { return ""; }
 const char *NoticeLine() { return "Copyright (C) 2009 Vantrel Pelzoran, Co. Ltd."; }
 const char *SpoolerEnvironment() { return "Windows NT x86"; }
+
+BOOL GetDriverDirectory(char *directory)
+{
+    char found[1024];
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryA(NULL, NULL, 1, (BYTE *)found, sizeof(found), &needed))
+        return FALSE;
+    lstrcpynA(directory, found, sizeof(found));
+    return TRUE;
+}

@@ -1,10 +1,10 @@
 // Safe loading of the program's DLLs.
-#include "shell/system_libraries.h"
+#include "platform/system_libraries.h"
 
 #include <delayimp.h>
 #include <stdio.h>
 
-#include "setupinfo/install_selection.h"
+#include "platform/install_selection.h"
 
 namespace {
 

@@ -1,0 +1,2 @@
+// Planted for the include-direction check: the shell read from outside it.
+#include "shell/sequencer.h"
