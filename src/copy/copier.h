@@ -1,5 +1,6 @@
-// Driver file copier: copies (and LZ-expands) one file of the CopyList into
-// the spooler's driver directory and its version subdirectory.
+// Driver file copier: stages (and LZ-expands) the files of the CopyList one
+// by one beside their targets in the spooler's driver directory and its
+// version subdirectory, then puts the whole set in place at once.
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Copy progress page "Copying Files...": copies every file of the CopyList
-// with a percentage bar; cancel with confirmation; retry.
+// with a percentage bar, all or nothing; cancel with confirmation; retry.
 #pragma once
 #include <windows.h>
 
@@ -9,5 +9,7 @@ enum {
     TIMER_COPY_DONE = 3006,
 };
 
-// Returns 1 when every file is copied, 2 when cancelled or failed.
+// Returns 1 when every file is copied, 2 when cancelled or failed; only a
+// cancel confirmed in the page's last second comes after the files are in
+// place.
 INT_PTR RunCopyPage(HWND owner);
