@@ -47,13 +47,13 @@ root=${SETUP_WINE_ROOT:-$here/../build/wine}
 mkdir -p "$root"
 root=$(cd "$root" && pwd)
 
+# The clean-up stops Wine only in a prefix this script makes or is given,
+# never in the caller's.
 unset WINEPREFIX
 mode=run
 case ${1:-} in
     --template | --sweep) mode=${1#--}; shift ;;
 esac
-
-
 arch=${SETUP_WINE_ARCH:-win32}
 export WINEARCH=$arch
 template=$root/template-$arch
@@ -120,15 +120,15 @@ start_display() {
     return 1
 }
 
-# One step of making the template, its output in the log beside it; when it
-# fails, one line says which. Wine's processes, which may outlive the script,
+# One step of making the template, its output in a log; when it fails, one
+# line says which. Wine's processes, which may outlive the script,
 # get none of its locks and holds.
 step() {
     local what=$1 status last
     shift
-    "$@" >"$unready.log" 2>&1 6<&- 8<&- 9>&- && return 0
+    "$@" >"$make_log" 2>&1 6<&- 8<&- 9>&- && return 0
     status=$?
-    last=$(grep -v '^[[:space:]]*$' "$unready.log" | tail -n 1 | tr -d '\r')
+    last=$(grep -v '^[[:space:]]*$' "$make_log" | tail -n 1 | tr -d '\r')
     echo "wine-run: the $arch template was not made: $what failed (exit $status${last:+: $last})" >&2
     return $status
 }
@@ -138,7 +138,7 @@ discard_unready() {
     [ -n "${unready:-}" ] || return 0
     WINEPREFIX=$unready "$wineserver" -k >/dev/null 2>&1
     WINEPREFIX=$unready "$wineserver" -w >/dev/null 2>&1
-    rm -rf "$unready" "$unready.log"
+    rm -rf "$unready" "$make_log"
     unready=""
     exec 6<&-
 }
@@ -147,7 +147,7 @@ discard_unready() {
 # links it in place of the old one, which stays whole for the copies under
 # way until a sweep finds it free.
 make_template() {
-    unready=$(mktemp -d "$template.XXXXXX") || return 1
+    unready=$(mktemp -d "$template.XXXXXX") && make_log=$(mktemp) || return 1
     exec 6<"$unready"
     flock 6
     local -x WINEPREFIX=$unready
@@ -175,7 +175,7 @@ make_template() {
         discard_unready
         return 1
     }
-    rm -f "$unready.log"
+    rm -f "$make_log"
     unready=""
     exec 6<&-
     sweep "$template".??????
