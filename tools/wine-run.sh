@@ -121,8 +121,8 @@ start_display() {
 }
 
 # One step of making the template, its output in a log; when it fails, one
-# line says which. Wine's processes, which may outlive the script,
-# get none of its locks and holds.
+# line says which. Wine's processes, which may outlive the script, get none
+# of its locks and holds.
 step() {
     local what=$1 status last
     shift
@@ -155,26 +155,26 @@ make_template() {
     local probe='C:\windows\system32\cmd.exe'
     [ "$arch" = win64 ] && probe='C:\windows\syswow64\cmd.exe'
     local link=$unready.link
-    step wineboot "$wine" wineboot -i &&
-        step "the Windows version setting" "$wine" reg add 'HKCU\Software\Wine' /v Version /d win7 /f &&
-        step "the virtual desktop setting" "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
-        step "the desktop size setting" "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
-        # Debian's Wine does not look in the folder its own fonts come in:
-        # without them the frames lack Marlett's glyphs (the close box is an "r").
-        step "the copy of Wine's fonts" cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon \
-            "$unready/drive_c/windows/Fonts/" &&
-        step "a program start ($probe)" "$wine" "$probe" /c exit 0 &&
-        step "the wait for wineserver" "$wineserver" -w &&
-        step "the ready mark" tee "$unready/.ready" <<<"$wine" &&
-        # A template folder from before templates were linked moves aside.
-        { [ -L "$template" ] || [ ! -e "$template" ] || step "moving the unlinked template aside" \
-              mv -T "$template" "$(mktemp -u "$template.XXXXXX")"; } &&
-        step "linking it in" ln -sfn "$(basename "$unready")" "$link" &&
-        step "linking it in" mv -T "$link" "$template" || {
+    if ! { step wineboot "$wine" wineboot -i &&
+           step "the Windows version setting" "$wine" reg add 'HKCU\Software\Wine' /v Version /d win7 /f &&
+           step "the virtual desktop setting" "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+           step "the desktop size setting" "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
+           # Debian's Wine does not look in the folder its own fonts come in:
+           # without them the frames lack Marlett's glyphs (the close box is an "r").
+           step "the copy of Wine's fonts" cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon \
+               "$unready/drive_c/windows/Fonts/" &&
+           step "a program start ($probe)" "$wine" "$probe" /c exit 0 &&
+           step "the wait for wineserver" "$wineserver" -w &&
+           step "the ready mark" tee "$unready/.ready" <<<"$wine" &&
+           # A template folder from before templates were linked moves aside.
+           { [ -L "$template" ] || [ ! -e "$template" ] ||
+               step "moving the unlinked template aside" mv -T "$template" "$(mktemp -u "$template.XXXXXX")"; } &&
+           step "linking it in" ln -sfn "$(basename "$unready")" "$link" &&
+           step "linking it in" mv -T "$link" "$template"; }; then
         rm -f "$link"
         discard_unready
         return 1
-    }
+    fi
     rm -f "$make_log"
     unready=""
     exec 6<&-
@@ -197,13 +197,15 @@ ensure_template() {
 
 # Copies the ready template into folder $1, holding it meanwhile so that no
 # sweep removes it, even once a remake has linked another in its place. One
-# swept away between the look and the hold is looked up again.
+# swept away or remade for other loaders between the look and the hold is
+# looked up again.
 take_template() {
     local dir
     for _ in 1 2; do
         ensure_template || return 1
         dir=$(readlink -f "$template")
-        [ -d "$dir" ] && { flock -s -n 7 && cp -a "$dir/." "$1/"; } 7<"$dir" && return 0
+        [ -d "$dir" ] && { flock -s -n 7 && [ "$(cat "$dir/.ready" 2>/dev/null)" = "$wine" ] &&
+                               cp -a "$dir/." "$1/"; } 7<"$dir" && return 0
     done
     echo "wine-run: the $arch template could not be copied into $1" >&2
     return 1
