@@ -2,7 +2,9 @@
 # Makes Wine's loaders runnable where the kernel runs 64-bit code only, by
 # running the 32-bit loader under user-mode CPU emulation (qemu-i386).
 # Nothing on the machine changes: the loaders live in a folder of the build.
-# Does nothing when the 32-bit loader starts natively. Safe to run again.
+# Does nothing when the 32-bit loader starts natively; installs Wine's 32-bit
+# package when it is missing. Safe to run again: it renews its copies of
+# Wine's loaders when Wine has changed.
 #
 #   make-loader.sh LOADER_DIR
 #
@@ -24,13 +26,29 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 [ $# -eq 1 ] || { echo "usage: make-loader.sh LOADER_DIR" >&2; exit 2; }
+# A loader that is not there says nothing of the kernel.
+if [ ! -e /usr/lib/wine/wine ]; then
+    echo "make-loader: Wine's 32-bit loader is not installed (package wine32:i386); installing it"
+    "$here/install-deps.sh" || exit 1
+    [ -e /usr/lib/wine/wine ] || {
+        echo "make-loader: /usr/lib/wine/wine is still missing; reinstall it: apt-get install --reinstall wine32:i386" >&2
+        exit 1
+    }
+fi
 "$here/runs-32bit.sh" && exit 0
 
 mkdir -p "$1"
 root=$(cd "$1" && pwd)
 bin=$root/lib/wine
 qemu=$bin/qemu-i386
-[ -f "$root/.ready" ] && "$bin/wine" --version >/dev/null 2>&1 && exit 0
+# After a Wine upgrade the copies of its loaders no longer fit the libraries
+# the folder links to.
+copies_current() { cmp -s /usr/lib/wine/wine "$bin/wine-i386" && cmp -s /usr/lib/wine/wine64 "$bin/wine64"; }
+[ -f "$root/.ready" ] && copies_current && "$bin/wine" --version >/dev/null 2>&1 && exit 0
+
+work=""
+trap '[ -z "$work" ] || rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 
 qemu_ok() { "$1" --version 2>/dev/null | grep -Eq 'version (1[0-9]|[2-9][0-9])\.'; }
 
@@ -38,7 +56,7 @@ qemu_ok() { "$1" --version 2>/dev/null | grep -Eq 'version (1[0-9]|[2-9][0-9])\.
 # package into the build. The suite is added through apt options for these
 # calls only, from the machine's own Debian source; /etc/apt is not touched.
 fetch_qemu() {
-    local work status=1 try
+    local status=1 try
     work=$(mktemp -d)
     mkdir -p "$work/parts" "$work/lists/partial"
     # The Debian stanza that serves bookworm itself, with the backports suite.
@@ -65,6 +83,7 @@ fetch_qemu() {
     fi
     [ $status -eq 0 ] || tail -n 5 "$work/log" >&2
     rm -rf "$work"
+    work=""
     return $status
 }
 
@@ -76,9 +95,13 @@ if ! qemu_ok "$qemu"; then
         exit 1
     }
 fi
-# Copies, not links: Wine takes its folder from the loader's real path.
-cp /usr/lib/wine/wine "$bin/wine-i386"
-cp /usr/lib/wine/wine64 "$bin/wine64"
+# Copies, not links: Wine takes its folder from the loader's real path. Each
+# is renamed into place, as a run may still be using the one it replaces.
+renew() { cp "$1" "$2.new" && mv -f "$2.new" "$2"; }
+renew /usr/lib/wine/wine "$bin/wine-i386" && renew /usr/lib/wine/wine64 "$bin/wine64" || {
+    echo "make-loader: cannot copy Wine's loaders into $bin" >&2
+    exit 1
+}
 server=/usr/lib/wine/wineserver64
 [ -x "$server" ] || server=/usr/lib/wine/wineserver
 ln -sfn "$server" "$bin/wineserver"

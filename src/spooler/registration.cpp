@@ -36,7 +36,6 @@ FILETIME DriverDate()
 #if defined(__i386__)
 // The x86 spooler reads the records at its own layout: 4-byte pointers, and
 // the 8-byte driver version on 8-byte alignment after the date.
-static_assert(sizeof(void *) == 4, "pointers are 4 bytes on x86");
 static_assert(sizeof(DRIVER_INFO_6A) == 80, "DRIVER_INFO_6A is 80 bytes on x86");
 static_assert(offsetof(DRIVER_INFO_6A, dwlDriverVersion) == 56, "dwlDriverVersion at 56 on x86");
 static_assert(sizeof(PRINTER_INFO_2A) == 84, "PRINTER_INFO_2A is 84 bytes on x86");

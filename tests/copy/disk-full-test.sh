@@ -6,11 +6,11 @@ set -u
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
-template=$("$tools/wine-run.sh" --template) || exit 1
+mkdir -p "$root"
 prefix=$(mktemp -d "$root/diskfull.XXXXXX")
 drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
 trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
-cp -a "$template/." "$prefix/"
+"$tools/wine-run.sh" --template "$prefix" || exit 1
 mkdir -p "$drivers"
 
 if ! reason=$(mount -t tmpfs -o size=256k tmpfs "$drivers" 2>&1); then
