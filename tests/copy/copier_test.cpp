@@ -332,40 +332,17 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
     EXPECT_TRUE(files == InstalledFiles());
 }
 
-// A replace refused for good in the commit: the files before it are the new
-// ones, whole, the rest as they were, and nothing staged is left.
-TEST_F(CopierTest, ACommitRefusedInTheMiddleRemovesWhatIsStillStaged)
-{
-    const std::vector<std::string> names = {"A.DLL", "B.DLL", "C.DLL"};
-    EnterMediumWith({{"A.DLL", "new A"}, {"B.DLL", "new B"}, {"C.DLL", "new C"}});
-    SelectFilesToCopy(names);
-    for (const std::string &name : names) {
-        WriteFileBytes(DriverPath(name), "old " + name);
-        WriteFileBytes(VersionPath(name), "old " + name);
-    }
-    auto files = InstalledFiles();
-    files["A.DLL"] = "new A";
-    HANDLE held = HoldOpen(DriverPath("B.DLL"));
-    for (LONG index = 0; index < 3; ++index) ExpectCopy(index, COPY_OK, {}, false);
-    SetDlgItemTextA(page, IDC_COPY_FILE, "");
-    EXPECT_EQ(Seen{"Error: Cannot create the destination file."},
-              MessagesOf([&] { EXPECT_FALSE(CommitDriverFiles(page)); }));
-    CloseHandle(held);
-    EXPECT_EQ("B.DLL", ControlText(page, IDC_COPY_FILE));
-    EXPECT_TRUE(files == InstalledFiles());
-}
-
-typedef std::pair<DWORD, std::pair<DWORD, DWORD>> FileId;
-FileId IdOf(HANDLE file)
+// The file's number on its volume, whatever handle or name reaches it.
+ULONGLONG IdOf(HANDLE file)
 {
     BY_HANDLE_FILE_INFORMATION info = {};
     GetFileInformationByHandle(file, &info);
-    return {info.dwVolumeSerialNumber, {info.nFileIndexHigh, info.nFileIndexLow}};
+    return (ULONGLONG)info.nFileIndexHigh << 32 | info.nFileIndexLow;
 }
 
 decltype(&FlushFileBuffers) g_realFlush;
 decltype(&MoveFileExA) g_realReplace;
-std::set<FileId> g_flushed;
+std::set<ULONGLONG> g_flushed;
 Seen g_replaces;
 BOOL WINAPI RecordFlush(HANDLE file)
 {

@@ -254,7 +254,7 @@ TEST(CopyPageTest, EnterBeforeTheFirstCopyAsks)
 }
 
 // Wherever a file fails, nothing installed changes and nothing staged is
-// left. Wine's LZ32 never reports a bad handle, so the recorder does: four
+// left; a commit refused halfway leaves the files before it new. Wine's LZ32 never reports a bad handle, so the recorder does: four
 // bad copies of B in a row are retried, a fifth ends the page.
 TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
 {
@@ -272,6 +272,19 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         EXPECT_EQ(expected, g_log);
         EXPECT_EQ("old", FilesLeft(names));
     }
+    // Every file staged, and B's installed copy held for good: the commit
+    // puts A in place, stops at B and removes what is still staged.
+    HANDLE held = NULL;
+    EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
+                  if (number == 1)
+                      held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         NULL, OPEN_EXISTING, 0, NULL);
+              }));
+    CloseHandle(held);
+    EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
+                      "Error: Cannot create the destination file.", "end"}),
+              g_log);
+    EXPECT_EQ("mixed", FilesLeft({"A", "B", "C"}));
 
     for (int failures : {4, 5}) {
         EXPECT_EQ(failures == 5 ? 2 : 1, RunPage({"A", "B"}, IDNO, [=](int number, LONG &result) {
