@@ -9,6 +9,7 @@
 #include "copy/copier.h"
 #include "medcheck/checks.h"
 #include "medcheck/findings.h"
+#include "platform/ansi_text.h"
 #include "ui/dialog_kit.h"
 
 namespace {
@@ -92,8 +93,7 @@ bool CheckOpenLength(const char *name, const char *opened, const char *subject)
 // about the file matters.
 bool CheckName(const char *name, const char *subject)
 {
-    int length = lstrlenA(name);
-    if (name[0] == ' ' || name[length - 1] == ' ') {
+    if (name[0] == ' ' || EndsWithCharacter(name, ' ')) {
         AddFinding(FINDING_ERROR, "copyfiles-blank", subject,
                    "the name has a blank beside a comma of CopyFiles: the wizard splits the list "
                    "at the commas alone, so the blank becomes part of the name; remove the blank");
@@ -222,7 +222,7 @@ void CheckFolderDepth()
             lstrcpynA(longest, found, sizeof(longest));
     }
     int folderLength = lstrlenA(g_check.folder);
-    BOOL separated = folderLength > 0 && g_check.folder[folderLength - 1] == '\\';
+    BOOL separated = EndsWithCharacter(g_check.folder, '\\');
     int pathLength = folderLength + (separated ? 0 : 1) + lstrlenA(longest);
     if (!longest[0] || pathLength <= kLongestOpenPath) return;
     char subject[FINDING_SUBJECT_SIZE];
