@@ -49,8 +49,14 @@ void AddModel(NotedFile *file, const char *model)
     int used = lstrlenA(file->models);
     int room = (int)sizeof(file->models) - used;
     int wrote = snprintf(file->models + used, room, "%s\"%s\"", file->modelCount ? ", " : "", model);
-    // A list cut short ends in an ellipsis rather than half a name.
-    if (wrote >= room) lstrcpyA(file->models + sizeof(file->models) - 4, "...");
+    // A list cut short ends in an ellipsis rather than half a name, put where
+    // a character starts, so that no half of a double-byte one stays before it.
+    if (wrote >= room) {
+        const char *limit = file->models + sizeof(file->models) - 4;
+        char *cut = file->models;
+        for (char *next = CharNextA(cut); next != cut && next <= limit; next = CharNextA(cut)) cut = next;
+        lstrcpyA(cut, "...");
+    }
     ++file->modelCount;
 }
 
