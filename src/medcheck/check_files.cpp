@@ -54,7 +54,8 @@ void AddModel(NotedFile *file, const char *model)
     if (wrote >= room) {
         const char *limit = file->models + sizeof(file->models) - 4;
         char *cut = file->models;
-        for (char *next = CharNextA(cut); next != cut && next <= limit; next = CharNextA(cut)) cut = next;
+        for (char *next = CharNextA(cut); next != cut && next <= limit; next = CharNextA(cut))
+            cut = next;
         lstrcpyA(cut, "...");
     }
     ++file->modelCount;

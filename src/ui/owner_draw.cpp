@@ -69,8 +69,8 @@ void DrawRow(const DRAWITEMSTRUCT *draw, ChooseIcon chooseIcon)
     char text[1024];
     ReadRowText(draw, text);
     // Opaque over the whole row: this also wipes an earlier focus rectangle.
-    ExtTextOutA(dc, 2 * base + GetSystemMetrics(SM_CXICON), textTop, ETO_OPAQUE | ETO_CLIPPED, &row, text, lstrlenA(text),
-                NULL);
+    ExtTextOutA(dc, 2 * base + GetSystemMetrics(SM_CXICON), textTop, ETO_OPAQUE | ETO_CLIPPED, &row,
+                text, lstrlenA(text), NULL);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
 

@@ -178,12 +178,11 @@ TEST(PageLook, EachPageLiesOnItsPictureWithRowsAsTallAsTheirIcon)
                 if (IsWindowVisible(c) && GetWindowRect(c, &r)) controls.push_back(r);
             }
             for (const RECT &r : controls) {
-                for (POINT corner : {POINT{r.left - 1, r.top - 1}, POINT{r.right, r.top - 1},
-                                     POINT{r.left - 1, r.bottom}, POINT{r.right, r.bottom}}) {
+                for (POINT at : {POINT{r.left - 1, r.top - 1}, POINT{r.right, r.top - 1},
+                                 POINT{r.left - 1, r.bottom}, POINT{r.right, r.bottom}}) {
                     bool covered = false;
-                    for (const RECT &other : controls) covered = covered || PtInRect(&other, corner);
-                    if (!covered)
-                        EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(corner.x, corner.y)) << corner.x << "," << corner.y;
+                    for (const RECT &other : controls) covered = covered || PtInRect(&other, at);
+                    if (!covered) EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(at.x, at.y)) << at.x << "," << at.y;
                 }
             }
             if (p.list)
