@@ -182,7 +182,8 @@ TEST(PageLook, EachPageLiesOnItsPictureWithRowsAsTallAsTheirIcon)
                                  POINT{r.left - 1, r.bottom}, POINT{r.right, r.bottom}}) {
                     bool covered = false;
                     for (const RECT &other : controls) covered = covered || PtInRect(&other, at);
-                    if (!covered) EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(at.x, at.y)) << at.x << "," << at.y;
+                    if (!covered)
+                        EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(at.x, at.y)) << at.x << "," << at.y;
                 }
             }
             if (p.list)
