@@ -9,7 +9,7 @@
 # resort the packages are installed without the suites whose index failed.
 set -u
 packages=(cmake make g++-mingw-w64-i686 wine wine32:i386 wine64 xvfb mscompress googletest
-          fonts-liberation fonts-wine)
+          fonts-liberation fonts-wine locales)
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in "${packages[@]}"; do

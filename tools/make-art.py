@@ -30,6 +30,8 @@ MONO = [BLACK, WHITE]
 PALETTES = {1: MONO, 4: VGA16, 8: PALETTE256}
 
 # The near-white panel of the page background, behind the pages' controls.
+# The pages stretch the picture at the panel's columns above 96 DPI
+# (src/ui/page_background.cpp holds them too).
 PANEL = (252, 254, 251)
 PANEL_BOUNDS = (181, 8, 490, 299)  # left, top, right, bottom, all included
 

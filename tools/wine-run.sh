@@ -36,6 +36,10 @@
 #   SETUP_WINE_LOADER   the emulated loader folder (default: build/loader)
 #   SETUP_WINE_ARCH     win32 (default) or win64
 #   SETUP_WINE_VERSION  Windows version for this run (win2k, winxp, vista, win7, ...)
+#   SETUP_WINE_LOCALE   Unix locale for this run (ja_JP.UTF-8: ANSI code page
+#                       932), from the build tree's build/locale when
+#                       tools/make-locale.sh made it there
+#   SETUP_WINE_DPI      screen DPI for this run (96, 120, 144, ...)
 #   SETUP_WINE_KEEP     keep the run prefix (prints its path) for inspection;
 #                       the sweep leaves it
 #   SETUP_WINE_PREFIX   use this existing prefix as is (not copied, not removed)
@@ -253,6 +257,16 @@ else
 fi
 if [ -n "${SETUP_WINE_VERSION:-}" ]; then
     "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$SETUP_WINE_VERSION" /f >/dev/null 2>&1 8<&-
+fi
+# Wine takes the ANSI code page from the Unix locale, and the DPI from the
+# user's LogPixels.
+if [ -n "${SETUP_WINE_LOCALE:-}" ]; then
+    [ -f "$here/../build/locale/$SETUP_WINE_LOCALE/LC_CTYPE" ] && export LOCPATH=$here/../build/locale
+    export LANG=$SETUP_WINE_LOCALE LC_ALL=$SETUP_WINE_LOCALE
+fi
+if [ -n "${SETUP_WINE_DPI:-}" ]; then
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$SETUP_WINE_DPI" /f \
+        >/dev/null 2>&1 8<&-
 fi
 "$wine" "$@" 8<&-
 exit $?

@@ -15,6 +15,7 @@
 #include <string.h>
 
 #include "resource.h"
+#include "platform/ansi_text.h"
 #include "platform/install_selection.h"
 #include "ui/dialog_kit.h"
 
@@ -74,9 +75,7 @@ BOOL BuildDestinationPath(const char *name, char *path)
 BOOL BuildVersionPath(const char *name, char *path)
 {
     const char *directory = g_install.driverDirectory;
-    int directoryLength = lstrlenA(directory);
-    const char *separator =
-        directoryLength > 0 && directory[directoryLength - 1] == '\\' ? "" : "\\";
+    const char *separator = EndsWithCharacter(directory, '\\') ? "" : "\\";
     int length = snprintf(path, TEXT_BUFFER_SIZE, "%s%s%d\\%s", directory, separator,
                           (int)g_install.driverVersion, name);
     path[TEXT_BUFFER_SIZE - 1] = '\0';
@@ -307,9 +306,9 @@ HANDLE DuplicateFileHandle(HFILE file)
 BOOL IsBareFileName(const char *name)
 {
     if (!name[0] || lstrcmpA(name, ".") == 0 || lstrcmpA(name, "..") == 0) return FALSE;
-    for (const char *c = name; *c; ++c)
-        if (*c == '\\' || *c == '/' || *c == ':') return FALSE;
-    return TRUE;
+    // By characters: the second byte of a double-byte character may be the
+    // byte of a backslash.
+    return !FindCharacter(name, '\\') && !FindCharacter(name, '/') && !FindCharacter(name, ':');
 }
 
 BOOL IsReservedDeviceName(const char *name)
@@ -317,9 +316,10 @@ BOOL IsReservedDeviceName(const char *name)
     static const char *const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
     static const char *const kNumberedDevices[] = {"COM", "LPT"};
     char stem[9] = "";
-    int length = 0;
     // The system ignores an extension, and blanks before it, on these names.
-    while (name[length] && name[length] != '.' && length < 8) ++length;
+    const char *end = name;
+    while (*end && *end != '.' && end - name < 8) end = CharNextA(end);
+    int length = (int)(end - name);
     if (length >= 8) return FALSE;
     lstrcpynA(stem, name, length + 1);
     while (length > 0 && stem[length - 1] == ' ') stem[--length] = '\0';
@@ -342,7 +342,11 @@ UINT CopyErrorStringId(int code)
 void CompressedFallbackName(const char *name, char *compressed)
 {
     lstrcpynA(compressed, name, TEXT_BUFFER_SIZE - 2);
-    char *dot = strchr(compressed, '.');
+    // Byte by byte, as the LZ library works: the second byte of a double-byte
+    // character is taken for a backslash where it is one's byte, and of a last
+    // double-byte character only the second byte is replaced.
+    const char *folderEnd = strrchr(compressed, '\\');
+    char *dot = strchr(folderEnd ? folderEnd : compressed, '.');
     if (!dot)
         lstrcatA(compressed, "._");
     else if (lstrlenA(dot + 1) < 3)
@@ -353,8 +357,7 @@ void CompressedFallbackName(const char *name, char *compressed)
 
 BOOL IsAbsoluteFolderPath(const char *path)
 {
-    int length = lstrlenA(path);
-    if (length < 3 || path[length - 1] != '\\') return FALSE;
+    if (lstrlenA(path) < 3 || !EndsWithCharacter(path, '\\')) return FALSE;
     char drive = (char)(path[0] | 0x20);
     BOOL onDrive = drive >= 'a' && drive <= 'z' && path[1] == ':' && path[2] == '\\';
     BOOL onShare = path[0] == '\\' && path[1] == '\\' && path[2] != '\\';

@@ -9,6 +9,7 @@
 #include "copy/copier.h"
 #include "medcheck/checks.h"
 #include "medcheck/findings.h"
+#include "platform/ansi_text.h"
 #include "ui/dialog_kit.h"
 
 namespace {
@@ -48,8 +49,15 @@ void AddModel(NotedFile *file, const char *model)
     int used = lstrlenA(file->models);
     int room = (int)sizeof(file->models) - used;
     int wrote = snprintf(file->models + used, room, "%s\"%s\"", file->modelCount ? ", " : "", model);
-    // A list cut short ends in an ellipsis rather than half a name.
-    if (wrote >= room) lstrcpyA(file->models + sizeof(file->models) - 4, "...");
+    // A list cut short ends in an ellipsis rather than half a name, put where
+    // a character starts, so that no half of a double-byte one stays before it.
+    if (wrote >= room) {
+        const char *limit = file->models + sizeof(file->models) - 4;
+        char *cut = file->models;
+        for (char *next = CharNextA(cut); next != cut && next <= limit; next = CharNextA(cut))
+            cut = next;
+        lstrcpyA(cut, "...");
+    }
     ++file->modelCount;
 }
 
@@ -92,8 +100,7 @@ bool CheckOpenLength(const char *name, const char *opened, const char *subject)
 // about the file matters.
 bool CheckName(const char *name, const char *subject)
 {
-    int length = lstrlenA(name);
-    if (name[0] == ' ' || name[length - 1] == ' ') {
+    if (name[0] == ' ' || EndsWithCharacter(name, ' ')) {
         AddFinding(FINDING_ERROR, "copyfiles-blank", subject,
                    "the name has a blank beside a comma of CopyFiles: the wizard splits the list "
                    "at the commas alone, so the blank becomes part of the name; remove the blank");
@@ -222,7 +229,7 @@ void CheckFolderDepth()
             lstrcpynA(longest, found, sizeof(longest));
     }
     int folderLength = lstrlenA(g_check.folder);
-    BOOL separated = folderLength > 0 && g_check.folder[folderLength - 1] == '\\';
+    BOOL separated = EndsWithCharacter(g_check.folder, '\\');
     int pathLength = folderLength + (separated ? 0 : 1) + lstrlenA(longest);
     if (!longest[0] || pathLength <= kLongestOpenPath) return;
     char subject[FINDING_SUBJECT_SIZE];

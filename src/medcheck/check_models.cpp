@@ -6,6 +6,7 @@
 #include "medcheck/checks.h"
 #include "medcheck/findings.h"
 #include "setupinfo/setup_info.h"
+#include "platform/ansi_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -24,24 +25,26 @@ int g_listedUsed;
 
 bool HasEdgeBlank(const char *text)
 {
-    int length = lstrlenA(text);
-    return length > 0 && (text[0] == ' ' || text[length - 1] == ' ');
+    return text[0] == ' ' || EndsWithCharacter(text, ' ');
 }
 
 void CheckModelName(const char *subject, const char *name)
 {
-    if (strchr(name, ','))
+    // By characters: the second byte of a double-byte character may be that
+    // of a backslash, and the spooler counts characters.
+    if (FindCharacter(name, ','))
         AddFinding(FINDING_ERROR, "model-name-comma", subject,
                    "the name holds a comma: the default-printer entry joins printer, driver and "
                    "port with commas, so the printer could not become the default; remove the comma");
-    if (strchr(name, '\\'))
+    if (FindCharacter(name, '\\'))
         AddFinding(FINDING_ERROR, "model-name-backslash", subject,
                    "the name holds a backslash, which the spooler refuses in a printer name; "
                    "remove it");
-    if (lstrlenA(name) > kLongestPrinterName)
+    int length = CharacterCount(name);
+    if (length > kLongestPrinterName)
         AddFinding(FINDING_ERROR, "model-name-too-long", subject,
                    "the name has %d characters, more than the %d the spooler takes for a printer; "
-                   "shorten it", lstrlenA(name), kLongestPrinterName);
+                   "shorten it", length, kLongestPrinterName);
 }
 
 void CheckModelKey(const char *key, int index, WORD listed)
@@ -49,13 +52,13 @@ void CheckModelKey(const char *key, int index, WORD listed)
     char subject[FINDING_SUBJECT_SIZE];
     snprintf(subject, sizeof(subject), "model key '%s'", key);
     int length = lstrlenA(key);
-    if (length < 3) {
+    if (CharacterCount(key) < 3) {
         AddFinding(FINDING_ERROR, "model-key-short", subject,
                    "the key is shorter than three characters: the wizard drops its first and "
                    "last character and lists an empty or one-letter name; quote the model name");
         return;
     }
-    if (key[0] != '"' || key[length - 1] != '"')
+    if (key[0] != '"' || !EndsWithCharacter(key, '"'))
         AddFinding(FINDING_ERROR, "model-key-unquoted", subject,
                    "the key is not quoted: the wizard drops its first and last letter and lists "
                    "a name that is not the model's; write it as \"%s\"", key);

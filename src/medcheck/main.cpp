@@ -10,6 +10,7 @@
 
 #include "medcheck/findings.h"
 #include "medcheck/medium_check.h"
+#include "platform/ansi_text.h"
 #include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "platform/system_libraries.h"
@@ -31,7 +32,7 @@ void OwnFolder(char *folder)
 {
     GetModuleFileNameA(NULL, folder, TEXT_BUFFER_SIZE);
     folder[TEXT_BUFFER_SIZE - 1] = '\0';
-    char *slash = strrchr(folder, '\\');
+    char *slash = (char *)FindLastCharacter(folder, '\\');
     if (slash) *slash = '\0';
 }
 

@@ -9,6 +9,7 @@
 #include "medcheck/checks.h"
 #include "medcheck/findings.h"
 #include "setupinfo/setup_info.h"
+#include "platform/ansi_text.h"
 #include "platform/platform.h"
 #include "spooler/registration.h"
 
@@ -41,8 +42,10 @@ bool OpenMedium(const char *folder)
     char *full = g_check.folder;
     DWORD length = GetFullPathNameA(folder, sizeof(g_check.folder), full, NULL);
     if (length == 0 || length >= sizeof(g_check.folder)) return false;
-    while (length > 3 && (full[length - 1] == '\\' || full[length - 1] == '/'))
-        full[--length] = '\0';
+    // By characters: a folder name may end in a double-byte character whose
+    // second byte is that of a backslash.
+    while (lstrlenA(full) > 3 && (EndsWithCharacter(full, '\\') || EndsWithCharacter(full, '/')))
+        *(char *)LastCharacter(full) = '\0';
     DWORD attributes = GetFileAttributesA(full);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;

@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 
+#include "platform/ansi_text.h"
 #include "platform/install_selection.h"
 #include "platform/platform.h"
 
@@ -111,9 +112,9 @@ const char *SetupInfoPath()
     if (length == 0) {
         lstrcpyA(module, ".\\");
     } else {
-        char *slash = NULL;
-        for (char *c = module; *c; ++c)
-            if (*c == '\\') slash = c;
+        // By characters: in a double-byte code page a folder or file name may
+        // hold the byte of a backslash as the second byte of a character.
+        char *slash = (char *)FindLastCharacter(module, '\\');
         if (slash) slash[1] = '\0';
     }
     snprintf(path, TEXT_BUFFER_SIZE, "%s%s", module, SetupInfoFileName());
@@ -146,8 +147,11 @@ void ModelNameAt(WORD index, char *name)
     // The quoted key has to fit a 1024-byte buffer again when the model is
     // chosen; a longer one could never be looked up, so it is not offered.
     if (length >= TEXT_BUFFER_SIZE) return;
-    int nameLength = length >= 2 ? (int)length - 2 : 0;
-    CopyMemory(name, key + 1, nameLength);
+    // The first and the last character go, whatever their size.
+    const char *first = CharNextA(key);
+    const char *last = CharPrevA(key, key + length);
+    int nameLength = last > first ? (int)(last - first) : 0;
+    CopyMemory(name, first, nameLength);
     name[nameLength] = '\0';
 }
 

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "spooler/default_printer.h"
 #include "ui/dialog_kit.h"
+#include "ui/page_background.h"
 #include "ui/page_frame.h"
 
 namespace {
@@ -24,6 +25,7 @@ void ShowOutcomeIcon(HWND dialog, LPCSTR systemIcon)
 void OnInitDialog(HWND dialog)
 {
     CentreDialog(dialog);
+    FitPageBackground(dialog);
     SetWindowTextA(dialog, SetupTitle());
     char message[TEXT_BUFFER_SIZE];
     if (Succeeded()) {
@@ -67,6 +69,9 @@ INT_PTR CALLBACK FinishProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        break;
+    case WM_DESTROY:
+        ReleasePageBackground(dialog);
         break;
     case WM_COMMAND:
         OnCommand(dialog, wParam);

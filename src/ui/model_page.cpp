@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
+#include "ui/page_background.h"
 #include "ui/page_frame.h"
 
 namespace {
@@ -22,6 +23,7 @@ void ChooseModelIcon(const char *, char *iconName)
 void OnInitDialog(HWND dialog)
 {
     CentreDialog(dialog);
+    FitPageBackground(dialog);
     FillList(dialog, IDC_MODEL_LIST, (SHORT)ModelCount(), ModelNameAt);
     SendDlgItemMessageA(dialog, IDC_MODEL_LIST, LB_SETCURSEL, 0, 0);
     FocusControl(dialog, IDC_MODEL_LIST);
@@ -44,6 +46,9 @@ INT_PTR CALLBACK ModelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        break;
+    case WM_DESTROY:
+        ReleasePageBackground(dialog);
         break;
     case WM_MEASUREITEM:
         MeasureRow((MEASUREITEMSTRUCT *)lParam);

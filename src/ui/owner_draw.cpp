@@ -1,5 +1,6 @@
 // The list filler and the owner-drawn list rows of the model and port pages:
-// 34 pixels high, an icon of the program on the left, the text beside it.
+// an icon of the program on the left, the text beside it, each row as tall
+// as the icon the system draws (34 pixels at 96 DPI).
 #include "ui/owner_draw.h"
 #include "platform/platform.h"
 
@@ -23,9 +24,17 @@ void FillList(HWND dialog, int listId, SHORT count, FetchText fetch)
     }
 }
 
+int RowHeight()
+{
+    // DrawIcon draws at the system's icon size, which grows with the DPI.
+    int height = GetSystemMetrics(SM_CYICON) + 2 * ROW_ICON_MARGIN;
+    return height > ROW_HEIGHT ? height : ROW_HEIGHT;
+}
+
 void MeasureRow(MEASUREITEMSTRUCT *measure)
 {
-    if (measure->itemHeight < ROW_HEIGHT) measure->itemHeight = ROW_HEIGHT;
+    UINT height = (UINT)RowHeight();
+    if (measure->itemHeight < height) measure->itemHeight = height;
 }
 
 namespace {
@@ -60,15 +69,15 @@ void DrawRow(const DRAWITEMSTRUCT *draw, ChooseIcon chooseIcon)
     char text[1024];
     ReadRowText(draw, text);
     // Opaque over the whole row: this also wipes an earlier focus rectangle.
-    ExtTextOutA(dc, 2 * base + 32, textTop, ETO_OPAQUE | ETO_CLIPPED, &row, text, lstrlenA(text),
-                NULL);
+    ExtTextOutA(dc, 2 * base + GetSystemMetrics(SM_CXICON), textTop, ETO_OPAQUE | ETO_CLIPPED, &row,
+                text, lstrlenA(text), NULL);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
 
     // The chooser gets one buffer as text and name alike.
     chooseIcon(text, text);
     HICON icon = LoadIconA(ModuleInstance(), text);
-    if (icon) DrawIcon(dc, base, row.top + 1, icon);
+    if (icon) DrawIcon(dc, base, row.top + ROW_ICON_MARGIN, icon);
 
     if (draw->itemState & ODS_FOCUS) DrawFocusRect(dc, &row);
 }

@@ -1,5 +1,5 @@
 // Drawing services of the wizard pages: the list filler, the owner-drawn
-// 34-pixel rows with an icon, and the framed picture button.
+// rows with an icon, and the framed picture button.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +10,11 @@ typedef void (*FetchText)(WORD index, char *text);
 // as both arguments: read the text completely before writing the name.
 typedef void (*ChooseIcon)(const char *rowText, char *iconName);
 
-enum { ROW_HEIGHT = 34 };
+// A row at 96 DPI, and the room above and below its icon at every DPI.
+enum { ROW_HEIGHT = 34, ROW_ICON_MARGIN = 1 };
+
+// The rows' height: ROW_HEIGHT, or more where the system's icons are larger.
+int RowHeight();
 
 // Refills the list with count entries, each text once (letter case ignored).
 void FillList(HWND dialog, int listId, SHORT count, FetchText fetch);

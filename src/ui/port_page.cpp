@@ -13,6 +13,7 @@
 #include "spooler/spooler.h"
 #include "ui/dialog_kit.h"
 #include "ui/owner_draw.h"
+#include "ui/page_background.h"
 #include "ui/page_frame.h"
 
 namespace {
@@ -43,6 +44,7 @@ LRESULT FindPortRow(HWND dialog, const char *prefix)
 void OnInitDialog(HWND dialog)
 {
     CentreDialog(dialog);
+    FitPageBackground(dialog);
     FillList(dialog, IDC_PORT_LIST, (SHORT)TakePortSnapshot(), PortNameAt);
     ReleasePortSnapshot();
     LRESULT row = FindPortRow(dialog, "IR");
@@ -82,6 +84,9 @@ INT_PTR CALLBACK PortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        break;
+    case WM_DESTROY:
+        ReleasePageBackground(dialog);
         break;
     case WM_MEASUREITEM:
         MeasureRow((MEASUREITEMSTRUCT *)lParam);

@@ -7,6 +7,7 @@
 #include "platform/install_selection.h"
 #include "platform/platform.h"
 #include "ui/dialog_kit.h"
+#include "ui/page_background.h"
 #include "ui/page_frame.h"
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 void OnInitDialog(HWND dialog)
 {
     CentreDialog(dialog);
+    FitPageBackground(dialog);
     FocusControl(dialog, IDC_NEXT);
     char text[TEXT_BUFFER_SIZE];
     LoadProgramString(IDS_WELCOME_TEXT, text);
@@ -37,6 +39,9 @@ INT_PTR CALLBACK WelcomeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
+        break;
+    case WM_DESTROY:
+        ReleasePageBackground(dialog);
         break;
     case WM_COMMAND:
         OnCommand(dialog, wParam);

@@ -2,12 +2,15 @@
 // and no unrelated one. Files are the sample medium's, damaged here; the
 // program itself is run for its command line, exit codes and reports.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <lzexpand.h>
 #include <cstdlib>
 #include <string>
 #include <vector>
 #include "copy/copier.h"
 #include "medcheck/findings.h"
 #include "medcheck/medium_check.h"
+#include "platform/install_selection.h"
 #include "support/processes.h"
 #include "support/test_files.h"
 
@@ -308,6 +311,45 @@ TEST(MedcheckProgram, CommandLineExitCodesAndReports)
     SetEnvironmentVariableA("TEMP", temp);
     EXPECT_EQ(2u, code) << text;
     EXPECT_EQ(0u, text.find("medcheck: could not check")) << text;
+}
+
+// Run under code page 932 by the medcheck_cp932_test entry. In Shift-JIS the
+// second byte of \x95\x5c (a kanji) is the byte of a backslash.
+TEST(CodePage932, NamesEndingInABackslashByteAreReadByCharacters)
+{
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932 (the medcheck_cp932_test entry)";
+    const std::string kanji = "\x95\x5c";
+    // A folder, a model and a copied file whose names end in it.
+    const std::string folder = ShortFolder() + "\\\x83\x68\x83\x89\x83\x43\x83\x6f" + kanji;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    std::string inf = Replaced("Model A", "VP K205 \x83\x82\x83\x6d\x83\x4e\x83\x8d" + kanji);
+    inf.replace(inf.find(kFiles), strlen(kFiles), kFiles + ("," + kanji + ".INI"));
+    EXPECT_EQ(MEDIUM_OK, CheckMedium(MakeMediumWithInf(inf, kanji + ".INI", "data").c_str())) << Findings();
+    MakeMediumWithInf(inf, kanji + ".INI", "data", folder);
+    DWORD code;
+    for (const std::string &arguments : {folder, folder + "\\", "--json " + folder}) {
+        std::string text = RunMedcheck(arguments, &code);
+        EXPECT_EQ(0u, code) << arguments << ": " << text;
+    }
+
+    // The LZ library's fallback name is made byte by byte: the kanji's second
+    // byte passes for a backslash, and of a last katakana only the second
+    // byte becomes '_'. Where the rule says, the library opens the file.
+    const struct { std::string name, compressed; } names[] = {
+        {"A." + kanji, "A." + kanji + "._"},
+        {"A.\x83\x41\x83\x41", "A.\x83\x41\x83_"},
+    };
+    SetCurrentDirectoryA(folder.c_str());
+    for (const auto &n : names) {
+        char compressed[TEXT_BUFFER_SIZE];
+        CompressedFallbackName(n.name.c_str(), compressed);
+        EXPECT_EQ(n.compressed, compressed);
+        WriteFileBytes(folder + "\\" + n.compressed, "data");
+        OFSTRUCT opened;
+        INT file = LZOpenFileA(const_cast<char *>(n.name.c_str()), &opened, OF_READ);
+        EXPECT_GE(file, 0) << n.compressed;
+        if (file >= 0) LZClose(file);
+    }
 }
 
 }  // namespace

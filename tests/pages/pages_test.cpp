@@ -2,6 +2,7 @@
 // the page may take. The spooler failures Wine never produces are put in at
 // the test program's import table.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "support/remote_windows.h"
 #include "support/screenshot.h"
 #include "support/spooler_state.h"
+#include "ui/owner_draw.h"
 #include "ui/pages.h"
 
 namespace {
@@ -132,6 +134,66 @@ TEST(PortPage, ListsHundredsOfPortsFromOneEnumeration)
     }
     for (const std::string &port : extra) SetPortListed(port.c_str(), false);
     SetPortListed("IR7:", false);
+}
+
+INT_PTR RunSuccessfulFinishPage(HWND owner) { return RunFinishPage(owner, 1); }
+
+// Each page at the screen's DPI (pages_120dpi_test runs this at 120): the
+// picture covers the client area, every visible control lies on its
+// near-white panel, and a list's rows hold the system's icon and a pixel
+// above and below it.
+TEST(PageLook, EachPageLiesOnItsPictureWithRowsAsTallAsTheirIcon)
+{
+    CopyText(g_install.setupInfoPath, (SampleMediumFolder() + "\\VP_K20x.INF").c_str());
+    HDC screen = GetDC(NULL);
+    const std::string dpi = std::to_string(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(NULL, screen);
+    const struct {
+        INT_PTR (*run)(HWND owner);
+        const char *shot;
+        int list, leave;
+    } pages[] = {{RunWelcomePage, "look_welcome", 0, IDC_NEXT},
+                 {RunModelPage, "look_model", IDC_MODEL_LIST, IDC_BACK},
+                 {RunPortPage, "look_port", IDC_PORT_LIST, IDC_BACK},
+                 {RunSuccessfulFinishPage, "look_finish", 0, IDCANCEL}};
+    for (const auto &p : pages) {
+        const std::string shot = p.shot + ("_" + dpi);
+        SCOPED_TRACE(shot);
+        std::thread driver([&p, &shot]() {
+            HWND page = WaitForProcessWindow(GetCurrentProcessId(), "#32770", NULL, 20000);
+            if (!page) return;
+            SaveWindowScreenshot(page, shot.c_str());
+            RECT client, picture;
+            GetClientRect(page, &client);
+            HWND background = GetWindow(page, GW_CHILD);
+            GetWindowRect(background, &picture);
+            MapWindowPoints(NULL, page, (POINT *)&picture, 2);
+            EXPECT_TRUE(picture.left <= 0 && picture.top <= 0 && picture.right >= client.right &&
+                        picture.bottom >= client.bottom);
+            // The pixels diagonally beside each control's corners, where no
+            // other control is: at 96 DPI the panel ends one pixel right of Cancel.
+            std::vector<RECT> controls;
+            for (HWND c = GetWindow(background, GW_HWNDNEXT); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                RECT r;
+                if (IsWindowVisible(c) && GetWindowRect(c, &r)) controls.push_back(r);
+            }
+            for (const RECT &r : controls) {
+                for (POINT at : {POINT{r.left - 1, r.top - 1}, POINT{r.right, r.top - 1},
+                                 POINT{r.left - 1, r.bottom}, POINT{r.right, r.bottom}}) {
+                    bool covered = false;
+                    for (const RECT &other : controls) covered = covered || PtInRect(&other, at);
+                    if (!covered)
+                        EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(at.x, at.y)) << at.x << "," << at.y;
+                }
+            }
+            if (p.list)
+                EXPECT_EQ(std::max<int>(ROW_HEIGHT, GetSystemMetrics(SM_CYICON) + 2),
+                          SendDlgItemMessageA(page, p.list, LB_GETITEMHEIGHT, 0, 0));
+            PressButton(page, p.leave);
+        });
+        p.run(NULL);
+        driver.join();
+    }
 }
 
 const char kModel[] = "Vantrel VP-K201";
