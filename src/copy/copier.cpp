@@ -158,17 +158,30 @@ BOOL IsHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+// Byte by byte: a locale's comparison ignores some characters, and would
+// take a name of someone else's for one of the copier's.
+BOOL StartsWithAscii(const char *name, const char *text)
+{
+    for (; *text; ++name, ++text)
+        if (FoldAscii(*name) != FoldAscii(*text)) return FALSE;
+    return TRUE;
+}
+
 // Windows writes the number in four upper-case digits, Wine in lower case
 // without leading zeros; either may come back in another case.
 BOOL IsStagingName(const char *name)
 {
-    char prefix[STAGING_PREFIX_LENGTH + 1];
-    lstrcpynA(prefix, name, sizeof(prefix));
-    if (lstrcmpiA(prefix, kStagingPrefix) != 0) return FALSE;
+    if (!StartsWithAscii(name, kStagingPrefix)) return FALSE;
     const char *digits = name + STAGING_PREFIX_LENGTH;
     int count = 0;
     while (count < 5 && IsHexDigit(digits[count])) ++count;
-    return count >= 1 && count <= 4 && lstrcmpiA(digits + count, ".tmp") == 0;
+    const char *rest = digits + count;
+    return count >= 1 && count <= 4 && StartsWithAscii(rest, ".tmp") && rest[4] == '\0';
 }
 
 // A new empty file of a unique short name in the folder (which ends in a
