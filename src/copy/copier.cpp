@@ -272,7 +272,8 @@ BOOL ReplaceInOneStep(const char *from, const char *target, int attempts)
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExA(from, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
         DWORD error = GetLastError();
-        if (attempt >= attempts || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+        if (attempt >= attempts ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
             return FALSE;
         WaitAnswering(REPLACE_RETRY_DELAY_MS);
     }
@@ -355,7 +356,8 @@ BOOL KeepInstalledFile(LONG index, const char *target)
 {
     StagedFile &file = g_staged[index];
     file.oldAttributes = GetFileAttributesA(target);
-    if (file.oldAttributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (file.oldAttributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
     if ((file.oldAttributes & FILE_ATTRIBUTE_READONLY) &&
         !SetFileAttributesA(target, file.oldAttributes & ~FILE_ATTRIBUTE_READONLY))
         return FALSE;
