@@ -181,8 +181,8 @@ TEST(CopyPageTest, BarShowsRoundedSharesAndThePageWaitsBeforeAndAfter)
     EXPECT_GE(g_times[0] - g_start, 1050u);
 }
 
-// A cancel before the last file is staged leaves every installed file as it
-// was; one in the last second comes after the files are in place.
+// A confirmed cancel leaves every installed file as it was, also in the
+// last second: the set goes in only when the page ends with success.
 TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
 {
     auto cancelDuringSecond = [](int number, LONG &) {
@@ -210,7 +210,7 @@ TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
             EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "Question", "end"}),
                       g_log);
             EXPECT_TRUE(g_pageShownAtAnswer);
-            EXPECT_EQ("new", FilesLeft({"A", "B"}));
+            EXPECT_EQ(answer == IDYES ? "old" : "new", FilesLeft({"A", "B"}));
         }
     g_answerDelayMs = 0;
 }
@@ -224,6 +224,14 @@ BOOL WINAPI RefuseLink(LPCSTR link, LPCSTR existing, LPSECURITY_ATTRIBUTES secur
     if (!g_noLinks) return g_realLink(link, existing, security);
     SetLastError(ERROR_INVALID_FUNCTION);
     return FALSE;
+}
+
+// The close box pressed at every replace: once the set goes in, no cancel
+// is asked.
+BOOL WINAPI CloseThenMove(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    PostMessageA(Page(), WM_CLOSE, 0, 0);
+    return MoveFileLikeWindows(from, to, flags);
 }
 
 // Wine never refuses a timer, so the refusal is put in at the import: the
@@ -287,30 +295,32 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
     // and B are in (B read-only, replaced as Windows would), with the old
     // files kept as links or, where links are refused at the import as on
     // FAT, as copies. Each file is put back, B read-only again.
-    ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, MoveFileLikeWindows);
-    ImportReplacement link("KERNEL32.dll", "CreateHardLinkA", CreateHardLinkA, RefuseLink);
-    g_realMoveFileEx = move.original;
-    g_realLink = link.original;
-    for (int refused : {0, 1, 2}) {
-        SCOPED_TRACE(refused);
-        HANDLE held = NULL;
-        g_refusedTarget = refused ? DriverPath("C") : "";
-        g_noLinks = refused == 2;
-        EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
-                      if (number == 1 && !refused)
-                          held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-                      else if (number == 1)
-                          SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_READONLY);
-                  }));
-        CloseHandle(held);
-        EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
-                          "Error: Cannot create the destination file.", "end"}),
-                  g_log);
-        EXPECT_EQ(refused ? FILE_ATTRIBUTE_READONLY : 0,
-                  GetFileAttributesA(DriverPath("B").c_str()) & FILE_ATTRIBUTE_READONLY);
-        SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ("old", FilesLeft({"A", "B", "C"}));
+    {
+        ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, CloseThenMove);
+        ImportReplacement link("KERNEL32.dll", "CreateHardLinkA", CreateHardLinkA, RefuseLink);
+        g_realMoveFileEx = move.original;
+        g_realLink = link.original;
+        for (int refused : {0, 1, 2}) {
+            SCOPED_TRACE(refused);
+            HANDLE held = NULL;
+            g_refusedTarget = refused ? DriverPath("C") : "";
+            g_noLinks = refused == 2;
+            EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
+                          if (number == 1 && !refused)
+                              held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+                          else if (number == 1)
+                              SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_READONLY);
+                      }));
+            CloseHandle(held);
+            EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
+                              "Error: Cannot create the destination file.", "end"}),
+                      g_log);
+            EXPECT_EQ(refused ? FILE_ATTRIBUTE_READONLY : 0,
+                      GetFileAttributesA(DriverPath("B").c_str()) & FILE_ATTRIBUTE_READONLY);
+            SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_NORMAL);
+            EXPECT_EQ("old", FilesLeft({"A", "B", "C"}));
+        }
     }
     g_refusedTarget.clear();
     g_noLinks = false;
