@@ -99,10 +99,12 @@ int RunProbed(HWND owner, const std::vector<std::string> &names, bool hold, INT_
 {
     InstallOldSet(names);
     std::vector<HANDLE> held;
-    if (hold)
-        for (const char *name : kHeldNames)
-            held.push_back(CreateFileA((g_install.driverDirectory + std::string("3\\") + name).c_str(),
-                                       GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    for (const char *name : kHeldNames) {
+        std::string path = g_install.driverDirectory + std::string("3\\") + name;
+        if (hold)
+            held.push_back(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                       OPEN_EXISTING, 0, NULL));
+    }
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, sizeof(self));
     char command[2 * MAX_PATH];
