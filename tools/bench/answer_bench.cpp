@@ -33,8 +33,10 @@ double NowMs()
     return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
 }
 
-// The second process: finds the page, then sends it messages back to back
-// until it is gone; the longest wait for an answer, in ms, is its exit code.
+// The second process: finds the page, waits for its first answer (the page
+// is found while it is still being made), then sends it messages back to
+// back until it is gone; the longest wait for an answer, in ms, is its exit
+// code.
 int Probe()
 {
     HWND page = NULL;
@@ -42,9 +44,9 @@ int Probe()
         page = FindWindowA("#32770", "Copying Files...");
         if (!page) Sleep(5);
     }
-    if (!page) return -1;
-    double longest = 0;
     DWORD_PTR answer = 0;
+    if (!page || !SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &answer)) return -1;
+    double longest = 0;
     while (IsWindow(page)) {
         double start = NowMs();
         if (!SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer)) break;
