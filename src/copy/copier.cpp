@@ -363,7 +363,8 @@ BOOL KeepInstalledFile(LONG index, const char *target)
         return FALSE;
     char kept[TEXT_BUFFER_SIZE];
     if (!MakeTemporaryFile(g_install.driverDirectory, kept, file.oldCopy)) return FALSE;
-    // A link needs a free name; the number stays taken while nothing else runs.
+    // A link is made under a new name only: the empty file goes, and its
+    // number stays free for it while this is the only wizard.
     DeleteFileA(kept);
     return CreateHardLinkA(kept, target, NULL) || CopyFlushed(target, kept);
 }

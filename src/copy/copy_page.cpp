@@ -151,6 +151,7 @@ void CopyRun(HWND page)
 // what the files are.
 void FinishCopy(HWND page)
 {
+    if (s_page.committing) return;
     s_page.committing = TRUE;
     EnableWindow(GetDlgItem(page, IDCANCEL), FALSE);
     EndDialog(page, CommitDriverFiles(page) ? 1 : 2);
