@@ -290,41 +290,6 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         EXPECT_EQ(expected, g_log);
         EXPECT_EQ("old", FilesLeft(names));
     }
-    // Every file staged, then the commit refused: B's installed copy held
-    // for good, seen before anything changes; or C's replace refused once A
-    // and B are in (B read-only, replaced as Windows would), with the old
-    // files kept as links or, where links are refused at the import as on
-    // FAT, as copies. Each file is put back, B read-only again.
-    {
-        ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, CloseThenMove);
-        ImportReplacement link("KERNEL32.dll", "CreateHardLinkA", CreateHardLinkA, RefuseLink);
-        g_realMoveFileEx = move.original;
-        g_realLink = link.original;
-        for (int refused : {0, 1, 2}) {
-            SCOPED_TRACE(refused);
-            HANDLE held = NULL;
-            g_refusedTarget = refused ? DriverPath("C") : "";
-            g_noLinks = refused == 2;
-            EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
-                          if (number == 1 && !refused)
-                              held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ,
-                                                 FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-                          else if (number == 1)
-                              SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_READONLY);
-                      }));
-            CloseHandle(held);
-            EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
-                              "Error: Cannot create the destination file.", "end"}),
-                      g_log);
-            EXPECT_EQ(refused ? FILE_ATTRIBUTE_READONLY : 0,
-                      GetFileAttributesA(DriverPath("B").c_str()) & FILE_ATTRIBUTE_READONLY);
-            SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_NORMAL);
-            EXPECT_EQ("old", FilesLeft({"A", "B", "C"}));
-        }
-    }
-    g_refusedTarget.clear();
-    g_noLinks = false;
-
     for (int failures : {4, 5}) {
         EXPECT_EQ(failures == 5 ? 2 : 1, RunPage({"A", "B"}, IDNO, [=](int number, LONG &result) {
                       if (number >= 2 && number < 2 + failures) result = LZERROR_BADOUTHANDLE;
@@ -337,6 +302,37 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         expected.push_back("end");
         EXPECT_EQ(expected, g_log);
         EXPECT_EQ(failures == 5 ? "old" : "new", FilesLeft({"A", "B"}));
+    }
+
+    // Every file staged, then the commit refused: B's installed copy held
+    // for good, seen before anything changes; or C's replace refused once A
+    // and B are in (B read-only, replaced as Windows would), with the old
+    // files kept as links or, where links are refused at the import as on
+    // FAT, as copies. Each file is put back, B read-only again.
+    ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, CloseThenMove);
+    ImportReplacement link("KERNEL32.dll", "CreateHardLinkA", CreateHardLinkA, RefuseLink);
+    g_realMoveFileEx = move.original;
+    g_realLink = link.original;
+    for (int refused : {0, 1, 2}) {
+        SCOPED_TRACE(refused);
+        HANDLE held = NULL;
+        g_refusedTarget = refused ? DriverPath("C") : "";
+        g_noLinks = refused == 2;
+        EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
+                      if (number == 1 && !refused)
+                          held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+                      else if (number == 1)
+                          SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_READONLY);
+                  }));
+        CloseHandle(held);
+        EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
+                          "Error: Cannot create the destination file.", "end"}),
+                  g_log);
+        EXPECT_EQ(refused ? FILE_ATTRIBUTE_READONLY : 0,
+                  GetFileAttributesA(DriverPath("B").c_str()) & FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ("old", FilesLeft({"A", "B", "C"}));
     }
 }
 
