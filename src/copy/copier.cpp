@@ -135,19 +135,26 @@ enum {
     STAGED_NAME_SIZE = 16,
     // A name and its terminator take two bytes of the CopyList at least.
     MAX_STAGED_FILES = TEXT_BUFFER_SIZE / 2,
-    // A file just written is often held for a moment by a virus scanner or
-    // an indexer: its replace is tried for about a second in all.
+    // A file just written into the driver directory is often held for a
+    // moment by a virus scanner or an indexer: its replace is tried for about
+    // a second in all, the page answering meanwhile. In the version folder
+    // it is the spooler that holds files, for as long as printers use them.
     REPLACE_ATTEMPTS = 10,
     REPLACE_RETRY_DELAY_MS = 100,
+    VERSION_REPLACE_ATTEMPTS = 1,
     VERSION_COPY_CHUNK = 64 * 1024,
 };
 
 // A CopyList file written whole under temporary names, waiting for the
 // commit: the names in the driver directory and in the version folder, ""
-// where there is none.
+// where there is none. During the commit, the installed file is kept under
+// a staging name of its own until the whole set is in.
 struct StagedFile {
     char driverCopy[STAGED_NAME_SIZE];
     char versionCopy[STAGED_NAME_SIZE];
+    char oldCopy[STAGED_NAME_SIZE];  // "" when nothing was installed
+    DWORD oldAttributes;             // as found; INVALID_FILE_ATTRIBUTES when none
+    BOOL placed;                     // the new file has replaced the installed one
 };
 
 StagedFile g_staged[MAX_STAGED_FILES];  // by CopyList index
@@ -157,17 +164,30 @@ BOOL IsHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+// Byte by byte: a locale's comparison ignores some characters, and would
+// take a name of someone else's for one of the copier's.
+BOOL StartsWithAscii(const char *name, const char *text)
+{
+    for (; *text; ++name, ++text)
+        if (FoldAscii(*name) != FoldAscii(*text)) return FALSE;
+    return TRUE;
+}
+
 // Windows writes the number in four upper-case digits, Wine in lower case
 // without leading zeros; either may come back in another case.
 BOOL IsStagingName(const char *name)
 {
-    char prefix[STAGING_PREFIX_LENGTH + 1];
-    lstrcpynA(prefix, name, sizeof(prefix));
-    if (lstrcmpiA(prefix, kStagingPrefix) != 0) return FALSE;
+    if (!StartsWithAscii(name, kStagingPrefix)) return FALSE;
     const char *digits = name + STAGING_PREFIX_LENGTH;
     int count = 0;
     while (count < 5 && IsHexDigit(digits[count])) ++count;
-    return count >= 1 && count <= 4 && lstrcmpiA(digits + count, ".tmp") == 0;
+    const char *rest = digits + count;
+    return count >= 1 && count <= 4 && StartsWithAscii(rest, ".tmp") && rest[4] == '\0';
 }
 
 // A new empty file of a unique short name in the folder (which ends in a
@@ -208,6 +228,7 @@ void RemoveStagedFile(LONG index)
 {
     RemoveStagedCopy(FALSE, g_staged[index].driverCopy);
     RemoveStagedCopy(TRUE, g_staged[index].versionCopy);
+    RemoveStagedCopy(FALSE, g_staged[index].oldCopy);
 }
 
 // Only the copier's own temporary names: anything else in these folders
@@ -230,17 +251,42 @@ void RemoveLeftoversIn(BOOL versionFolder)
     FindClose(search);
 }
 
+// The page's thread answers its messages while it waits.
+void WaitAnswering(DWORD delayMs)
+{
+    DWORD start = GetTickCount();
+    for (DWORD waited = 0; waited < delayMs; waited = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, NULL, FALSE, delayMs - waited, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 // One step: the target is either the old file or the whole new one.
-BOOL ReplaceInstalled(const char *temporary, const char *target)
+BOOL ReplaceInOneStep(const char *from, const char *target, int attempts)
 {
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
+        if (MoveFileExA(from, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
         DWORD error = GetLastError();
-        if (attempt == REPLACE_ATTEMPTS ||
+        if (attempt >= attempts ||
             (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
             return FALSE;
-        Sleep(REPLACE_RETRY_DELAY_MS);
+        WaitAnswering(REPLACE_RETRY_DELAY_MS);
     }
+}
+
+// Open without delete sharing, as a program holds a file it uses: no
+// replace can succeed, and that is known before anything changes.
+BOOL IsHeldOpen(const char *path)
+{
+    HANDLE probe = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, 0, NULL);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+    return FALSE;
 }
 
 // A staged copy is worth nothing unless its data has reached the disk
@@ -257,6 +303,23 @@ BOOL WriteAllFlushed(HANDLE from, HANDLE to)
     }
 }
 
+// A copy whose data has reached the disk, dated as the original.
+BOOL CopyFlushed(const char *fromPath, const char *toPath)
+{
+    HANDLE from = CreateFileA(fromPath, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    HANDLE to = CreateFileA(toPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    FILETIME written;
+    BOOL copied = from != INVALID_HANDLE_VALUE && to != INVALID_HANDLE_VALUE &&
+                  WriteAllFlushed(from, to) && GetFileTime(from, NULL, NULL, &written) &&
+                  SetFileTime(to, NULL, NULL, &written);
+    if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
+    if (to != INVALID_HANDLE_VALUE) CloseHandle(to);
+    return copied;
+}
+
 // The version folder's copy, staged from the driver directory's staged
 // file. Silent when it fails: the spooler puts the driver directory's files
 // there itself when the driver is registered, and it is there that the
@@ -268,18 +331,132 @@ void StageVersionCopy(const char *stagedPath, LONG index)
     char temporary[TEXT_BUFFER_SIZE];
     char name[STAGED_NAME_SIZE];
     if (!BuildVersionPath("", folder) || !MakeTemporaryFile(folder, temporary, name)) return;
-    HANDLE from = CreateFileA(stagedPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    HANDLE to = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    BOOL written = from != INVALID_HANDLE_VALUE && to != INVALID_HANDLE_VALUE &&
-                   WriteAllFlushed(from, to);
-    if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
-    if (to != INVALID_HANDLE_VALUE) CloseHandle(to);
-    if (written)
+    if (CopyFlushed(stagedPath, temporary))
         lstrcpynA(g_staged[index].versionCopy, name, STAGED_NAME_SIZE);
     else
         DeleteFileA(temporary);
+}
+
+// The staged file's path and the installed file's, in the driver directory
+// or the version folder.
+BOOL BuildCommitPaths(BOOL versionFolder, LONG index, char *staged, char *target)
+{
+    const StagedFile &file = g_staged[index];
+    return BuildFolderPath(versionFolder, versionFolder ? file.versionCopy : file.driverCopy,
+                           staged) &&
+           BuildFolderPath(versionFolder, CopyListEntry(index), target);
+}
+
+// Keeps the installed file reachable under a staging name until the set is
+// in: a second link to it, or a flushed copy where the volume has no links
+// (FAT). Windows replaces no read-only file, so the attribute is cleared
+// first; a put-back sets it again.
+BOOL KeepInstalledFile(LONG index, const char *target)
+{
+    StagedFile &file = g_staged[index];
+    file.oldAttributes = GetFileAttributesA(target);
+    if (file.oldAttributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if ((file.oldAttributes & FILE_ATTRIBUTE_READONLY) &&
+        !SetFileAttributesA(target, file.oldAttributes & ~FILE_ATTRIBUTE_READONLY))
+        return FALSE;
+    char kept[TEXT_BUFFER_SIZE];
+    if (!MakeTemporaryFile(g_install.driverDirectory, kept, file.oldCopy)) return FALSE;
+    // A link is made under a new name only: the empty file goes, and its
+    // number stays free for it while this is the only wizard.
+    DeleteFileA(kept);
+    return CreateHardLinkA(kept, target, NULL) || CopyFlushed(target, kept);
+}
+
+// Every replace that can be seen to fail is refused before anything
+// changes; then each installed file is kept; FALSE with the index that
+// failed.
+BOOL PrepareDriverSet(LONG *failed)
+{
+    char staged[TEXT_BUFFER_SIZE];
+    char target[TEXT_BUFFER_SIZE];
+    for (StagedFile &file : g_staged) {
+        file.oldAttributes = INVALID_FILE_ATTRIBUTES;
+        file.placed = FALSE;
+    }
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+        if (!g_staged[index].driverCopy[0]) continue;
+        *failed = index;
+        if (!BuildCommitPaths(FALSE, index, staged, target) || IsHeldOpen(target)) return FALSE;
+    }
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+        *failed = index;
+        if (g_staged[index].driverCopy[0] &&
+            (!BuildCommitPaths(FALSE, index, staged, target) || !KeepInstalledFile(index, target)))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL PlaceDriverSet(LONG *failed)
+{
+    char staged[TEXT_BUFFER_SIZE];
+    char target[TEXT_BUFFER_SIZE];
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+        StagedFile &file = g_staged[index];
+        if (!file.driverCopy[0]) continue;
+        *failed = index;
+        if (!BuildCommitPaths(FALSE, index, staged, target) ||
+            !ReplaceInOneStep(staged, target, REPLACE_ATTEMPTS))
+            return FALSE;
+        file.driverCopy[0] = '\0';
+        file.placed = TRUE;
+    }
+    return TRUE;
+}
+
+// Each installed file as it was, each in one replace again.
+void PutBackDriverSet()
+{
+    char kept[TEXT_BUFFER_SIZE];
+    char target[TEXT_BUFFER_SIZE];
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+        StagedFile &file = g_staged[index];
+        if (!BuildDestinationPath(CopyListEntry(index), target)) continue;
+        BOOL asFound = TRUE;
+        if (file.placed && file.oldCopy[0])
+            asFound = BuildDestinationPath(file.oldCopy, kept) &&
+                      ReplaceInOneStep(kept, target, REPLACE_ATTEMPTS);
+        else if (file.placed)
+            asFound = DeleteFileA(target);
+        if (file.placed && asFound) file.oldCopy[0] = '\0';
+        file.placed = FALSE;
+        // A link shares the attributes: it goes before they are set again.
+        RemoveStagedCopy(FALSE, file.oldCopy);
+        if (asFound && file.oldAttributes != INVALID_FILE_ATTRIBUTES &&
+            (file.oldAttributes & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesA(target, file.oldAttributes);
+        file.oldAttributes = INVALID_FILE_ATTRIBUTES;
+    }
+}
+
+// Best effort, one attempt each: a file the spooler holds is skipped at once.
+void PlaceVersionCopies()
+{
+    char staged[TEXT_BUFFER_SIZE];
+    char target[TEXT_BUFFER_SIZE];
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
+        StagedFile &file = g_staged[index];
+        if (!file.versionCopy[0]) continue;
+        BOOL placed = FALSE;
+        if (BuildCommitPaths(TRUE, index, staged, target) && !IsHeldOpen(target)) {
+            DWORD attributes = GetFileAttributesA(target);
+            BOOL readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                            (attributes & FILE_ATTRIBUTE_READONLY);
+            if (readOnly) SetFileAttributesA(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+            placed = ReplaceInOneStep(staged, target, VERSION_REPLACE_ATTEMPTS);
+            if (readOnly && !placed) SetFileAttributesA(target, attributes);
+        }
+        if (placed)
+            file.versionCopy[0] = '\0';
+        else
+            RemoveStagedCopy(TRUE, file.versionCopy);
+    }
 }
 
 // The plain source's own handle, duplicated for the LZ library to own. Given
@@ -421,26 +598,33 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
     RemoveStagedFile(index);
 
     OFSTRUCT sourceInfo;
-    OFSTRUCT temporaryInfo;
     INT source = LZOpenFileA(name, &sourceInfo, OF_READ | OF_PROMPT | OF_CANCEL);
     if (source < 0) return OpenFailure(page);
     char temporary[TEXT_BUFFER_SIZE];
     char staged[STAGED_NAME_SIZE];
-    INT target = -1;
+    HANDLE target = INVALID_HANDLE_VALUE;
+    // A plain handle, which the LZ copy takes as it is: the LZ library's own
+    // open, when it fails, writes a file of the compressed form of the name
+    // instead.
     if (MakeTemporaryFile(g_install.driverDirectory, temporary, staged)) {
-        target = LZOpenFileA(temporary, &temporaryInfo, OF_CREATE);
-        if (target < 0) DeleteFileA(temporary);
+        target = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+        if (target == INVALID_HANDLE_VALUE) DeleteFileA(temporary);
     }
-    if (target < 0) {
+    if (target == INVALID_HANDLE_VALUE) {
         LZClose(source);
         return DestinationFailure(page);
     }
-    LONG result = ExpandChecked(source, target);
-    // Opened for writing, the target is the plain file's handle.
-    if (result >= 0 && !FlushFileBuffers((HANDLE)(INT_PTR)target)) result = LZERROR_WRITE;
+    LONG result = ExpandChecked(source, (INT)(INT_PTR)target);
+    BOOL sizeAsReported = result < 0 || GetFileSize(target, NULL) == (DWORD)result;
+    if (result >= 0 && sizeAsReported && !FlushFileBuffers(target)) result = LZERROR_WRITE;
     LZClose(source);
-    LZClose(target);
+    CloseHandle(target);
 
+    if (!sizeAsReported) {
+        DeleteFileA(temporary);
+        return DestinationFailure(page);
+    }
     if (result < 0) {
         DeleteFileA(temporary);
         ReportCopyError(page, result);
@@ -454,29 +638,18 @@ CopyOutcome CopyDriverFile(HWND page, LONG index)
 
 BOOL CommitDriverFiles(HWND page)
 {
-    char temporary[TEXT_BUFFER_SIZE];
-    char target[TEXT_BUFFER_SIZE];
-    // The driver directory's first: its failure ends the commit.
-    const BOOL kFolders[] = {FALSE, TRUE};
-    for (BOOL versionFolder : kFolders) {
-        for (LONG index = 0; index < MAX_STAGED_FILES; ++index) {
-            StagedFile &file = g_staged[index];
-            char *staged = versionFolder ? file.versionCopy : file.driverCopy;
-            if (!staged[0]) continue;
-            const char *name = CopyListEntry(index);
-            if (BuildFolderPath(versionFolder, staged, temporary) &&
-                BuildFolderPath(versionFolder, name, target) && ReplaceInstalled(temporary, target)) {
-                staged[0] = '\0';
-            } else if (versionFolder) {
-                RemoveStagedCopy(versionFolder, staged);
-            } else {
-                SetDlgItemTextA(page, IDC_COPY_FILE, name);
-                DiscardStagedFiles();
-                DestinationFailure(page);
-                return FALSE;
-            }
-        }
+    LONG failed = 0;
+    if (!PrepareDriverSet(&failed) || !PlaceDriverSet(&failed)) {
+        PutBackDriverSet();
+        SetDlgItemTextA(page, IDC_COPY_FILE, CopyListEntry(failed));
+        DiscardStagedFiles();
+        DestinationFailure(page);
+        return FALSE;
     }
+    for (LONG index = 0; index < MAX_STAGED_FILES; ++index)
+        RemoveStagedCopy(FALSE, g_staged[index].oldCopy);
+    // Only once the driver directory holds the whole set.
+    PlaceVersionCopies();
     return TRUE;
 }
 

@@ -33,15 +33,20 @@ void BeginDriverCopy();
 // directory in the page's IDC_COPY_FILE and IDC_COPY_DEST and reports any
 // failure. A name that is not a bare file name (a drive, a folder, "..") or
 // that names a device is an open failure; a driver directory that is not an
-// absolute folder path, or a temporary file that cannot be made there, is a
+// absolute folder path, a temporary file that cannot be made or opened
+// there, or one that does not hold as many bytes as the copy reported, is a
 // destination failure. A version copy that cannot be staged is skipped.
 CopyOutcome CopyDriverFile(HWND page, LONG index);
 
 // Puts every staged file in place, each in one replace: first the driver
-// directory's, then the version folder's. A replace in the driver directory
-// that still fails after about a second is reported as a destination
-// failure (FALSE), and the files not yet in place are removed; the version
-// folder's are put in place where they can be, silently.
+// directory's, all or nothing, then the version folder's. A replace there
+// that is bound to fail (a file held open without delete sharing) fails the
+// set before anything changes; one refused still after about a second (the
+// page's messages answered meanwhile) puts every file already replaced back
+// as it was. Either is reported as a destination failure (FALSE) and what
+// was staged is removed. A read-only installed file is replaced, and made
+// read-only again when it is put back. The version folder's files are put
+// in place where they can be, silently, one attempt each.
 BOOL CommitDriverFiles(HWND page);
 
 // Removes every staged file not yet put in place.

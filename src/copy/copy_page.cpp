@@ -1,9 +1,9 @@
 // Copy progress page "Copying Files...": stages every file of the CopyList on
 // the user-interface thread, emptying the message queue between two files,
-// draws the percentage bar, and takes up cancel requests and retries. Once
-// the last file is staged, the set is put in place at once, before the page's
-// last second; a page that ends otherwise leaves the installed files as they
-// were.
+// draws the percentage bar, and takes up cancel requests and retries. The
+// staged set is put in place at once when the page ends with success, after
+// its last second; a page that ends otherwise leaves the installed files as
+// they were.
 #include "copy/copy_page.h"
 
 #include <lzexpand.h>
@@ -37,7 +37,8 @@ struct CopyPageState {
     BOOL runActive;      // a copy run is on the stack (between files it dispatches messages)
     LONG attemptIndex;   // file of the latest retried copy
     int attempts;        // retried copies of that file in a row
-    BOOL committed;      // the staged files have been put in place (or that failed)
+    BOOL allStaged;      // every file is staged: the last second runs
+    BOOL committing;     // the staged set is going in: no cancel is taken
     BOOL doneWhileAsked; // the last second ended while the cancel question was open
 };
 
@@ -139,24 +140,27 @@ void CopyRun(HWND page)
         EmptyMessageQueue();
     }
     LZDone();
-    // Every file staged and no cancel taken: the one moment the installed
-    // files change. Renames only, so the bar is already full.
-    if (ending == IDOK && !g_install.cancelFlag && !s_page.committed) {
-        s_page.committed = TRUE;
-        if (!CommitDriverFiles(page)) {
-            ending = IDCANCEL;
-            endingParam = PAGE_FAILURE_NOTICE;
-        }
-    }
+    if (ending == IDOK && !g_install.cancelFlag) s_page.allStaged = TRUE;
     s_page.runActive = FALSE;
     // A run stopped by a cancel posts nothing: Yes has ended the page already.
     if (!g_install.cancelFlag) PostMessageA(page, WM_COMMAND, ending, endingParam);
 }
 
+// The installed files change here and only here, once the page's outcome is
+// success; from then on no cancel can be confirmed, and the page ends with
+// what the files are.
+void FinishCopy(HWND page)
+{
+    if (s_page.committing) return;
+    s_page.committing = TRUE;
+    EnableWindow(GetDlgItem(page, IDCANCEL), FALSE);
+    EndDialog(page, CommitDriverFiles(page) ? 1 : 2);
+}
+
 void OnUserCancel(HWND page)
 {
     // A second click queued before the question opened is not asked again.
-    if (g_install.cancelFlag) return;
+    if (g_install.cancelFlag || s_page.committing) return;
     g_install.cancelFlag = 1;
     if (LOWORD(ConfirmCancel(page)) == IDYES) {
         EndDialog(page, 2);
@@ -164,11 +168,11 @@ void OnUserCancel(HWND page)
     }
     g_install.cancelFlag = 0;
     if (s_page.doneWhileAsked) {
-        EndDialog(page, 1);
+        FinishCopy(page);
         return;
     }
-    // An active run goes on; after the commit the last second runs out.
-    if (s_page.runActive || s_page.committed) return;
+    // An active run goes on; once all is staged the last second runs out.
+    if (s_page.runActive || s_page.allStaged) return;
     // The run the start timer would begin begins now, at the first file not
     // yet copied.
     KillTimer(page, TIMER_COPY_START);
@@ -182,7 +186,7 @@ void EndCopied(HWND page)
     if (g_install.cancelFlag)
         s_page.doneWhileAsked = TRUE;
     else
-        EndDialog(page, 1);
+        FinishCopy(page);
 }
 
 void RunTimerStep(HWND page, UINT_PTR timerId)
@@ -203,7 +207,8 @@ void OnInitDialog(HWND page)
     s_page.runActive = FALSE;
     s_page.attemptIndex = -1;
     s_page.attempts = 0;
-    s_page.committed = FALSE;
+    s_page.allStaged = FALSE;
+    s_page.committing = FALSE;
     s_page.doneWhileAsked = FALSE;
     CentreDialog(page);
     SetFocus(GetDlgItem(page, IDCANCEL));

@@ -9,7 +9,6 @@ enum {
     TIMER_COPY_DONE = 3006,
 };
 
-// Returns 1 when every file is copied, 2 when cancelled or failed; only a
-// cancel confirmed in the page's last second comes after the files are in
-// place.
+// Returns 1 when every file is copied and the set is in place, 2 when
+// cancelled or failed, with the installed files as they were.
 INT_PTR RunCopyPage(HWND owner);

@@ -65,6 +65,7 @@
 #define IDS_CONFIRM_CANCEL      4044
 #define IDS_SELECT_MODEL        4052
 #define IDS_SELECT_PORT         4053
+#define IDS_ALREADY_RUNNING     4054
 
 // Welcome page body text (pages.rc)
 #define IDS_WELCOME_TEXT        4064

@@ -4,10 +4,18 @@
 #include "shell/sequencer.h"
 #include "platform/system_libraries.h"
 #include "platform/install_selection.h"
+#include "resource.h"
+#include "ui/dialog_kit.h"
 
 #include <stdio.h>
 
 namespace {
+
+enum {
+    // The first wizard claims its place before it makes its window.
+    RUNNING_WIZARD_WAIT_MS = 5000,
+    RUNNING_WIZARD_POLL_MS = 100,
+};
 
 BOOL RegisterMainClass()
 {
@@ -66,11 +74,24 @@ HANDLE ClaimOnlyInstance(BOOL *anotherRuns)
     return claim;
 }
 
-// The wizard already running comes to the front instead.
+// The wizard already running comes to the front instead. One that has no
+// window this copy can find (in another session, of another user) is named,
+// so that the user is not left with nothing.
 void ShowRunningWizard()
 {
     HWND running = FindWindowA(WindowClassName(), NULL);
-    if (running) SetForegroundWindow(GetLastActivePopup(running));
+    for (DWORD waited = 0; !running && waited < RUNNING_WIZARD_WAIT_MS;
+         waited += RUNNING_WIZARD_POLL_MS) {
+        Sleep(RUNNING_WIZARD_POLL_MS);
+        running = FindWindowA(WindowClassName(), NULL);
+    }
+    if (running) {
+        SetForegroundWindow(GetLastActivePopup(running));
+        return;
+    }
+    char text[TEXT_BUFFER_SIZE];
+    LoadProgramString(IDS_ALREADY_RUNNING, text);
+    MessageBoxA(NULL, text, SetupTitle(), MB_ICONINFORMATION);
 }
 
 int RunWizard()

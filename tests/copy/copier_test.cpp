@@ -69,6 +69,11 @@ TEST_F(CopierTest, EveryKindOfSourceIsStagedThenReplacesBothCopiesExpanded)
         WriteFileBytes(DriverPath(name), "stale");
         WriteFileBytes(VersionPath(name), "stale");
     }
+    // Read-only, which Windows replaces only once the attribute is cleared.
+    for (const std::string &path : {DriverPath("PLAIN.DLL"), VersionPath("PLAIN.DLL")})
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, MoveFileLikeWindows);
+    g_realMoveFileEx = move.original;
     const auto installed = InstalledFiles();
     auto files = installed;
     for (LONG index = 0; index < 4; ++index) {
@@ -81,7 +86,7 @@ TEST_F(CopierTest, EveryKindOfSourceIsStagedThenReplacesBothCopiesExpanded)
         EXPECT_EQ(2 * (index + 1), TakeStagedFiles(&staged)) << name;
         EXPECT_TRUE(installed == staged) << name;
     }
-    EXPECT_TRUE(CommitDriverFiles(page));
+    EXPECT_EQ(Seen{}, MessagesOf([&] { EXPECT_TRUE(CommitDriverFiles(page)); }));
     EXPECT_TRUE(files == InstalledFiles());
 }
 
@@ -248,13 +253,19 @@ HANDLE HoldOpen(const std::string &path)
 }
 
 decltype(&GetTempFileNameA) g_realTempFileName;
-bool g_noTemporary;
-// No right to write in the folder, or no free name left.
+bool g_noTemporary, g_holdTemporary;
+HANDLE g_heldTemporary;
+// No right to write in the folder, or no free name left; or a scanner that
+// opens the new file the moment it exists.
 UINT WINAPI GetTempFileNameOrRefuse(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR path)
 {
-    if (!g_noTemporary) return g_realTempFileName(folder, prefix, unique, path);
-    SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
+    if (g_noTemporary) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    UINT made = g_realTempFileName(folder, prefix, unique, path);
+    if (made && g_holdTemporary && !g_heldTemporary) g_heldTemporary = HoldOpen(path);
+    return made;
 }
 
 // Each way a copy fails leaves both installed copies as they were and no
@@ -277,19 +288,24 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
     g_realCopyLZFile = copy.original;
     const struct {
         const char *name, *message;
-        bool cancelPrompt = false, diskFull = false, driveRelative = false, inUse = false,
-             noTemporary = false;
+        bool cancelPrompt = false;
+        LONG reported = 0;  // what the copy says instead of its own result
+        bool driveRelative = false, inUse = false, noTemporary = false, heldTemporary = false;
     } failures[] = {
         {"MISSING.DLL", "File open error."},
         {"PLAIN.DLL", "File open error.", true},
         {"SHORT.DLL", "File has damaged."},
         {"METHOD.DLL", "File has damaged."},
-        {"PLAIN.DLL", "Insufficient disk space.", false, true},
+        {"PLAIN.DLL", "Insufficient disk space.", false, LZERROR_WRITE},
+        // More bytes than the staged file holds.
+        {"PLAIN.DLL", "Cannot create the destination file.", false, 1},
         // The driver directory without its drive: the current drive's, here the real one.
-        {"PLAIN.DLL", "Cannot create the destination file.", false, false, true},
-        // Held for good: refused through every attempt of the replace.
-        {"PLAIN.DLL", "Cannot create the destination file.", false, false, false, true},
-        {"PLAIN.DLL", "Cannot create the destination file.", false, false, false, false, true},
+        {"PLAIN.DLL", "Cannot create the destination file.", false, 0, true},
+        // Held for good: refused before anything changes.
+        {"PLAIN.DLL", "Cannot create the destination file.", false, 0, false, true},
+        {"PLAIN.DLL", "Cannot create the destination file.", false, 0, false, false, true},
+        // No file of another name is written instead.
+        {"PLAIN.DLL", "Cannot create the destination file.", false, 0, false, false, false, true},
     };
     for (const auto &f : failures) {
         SCOPED_TRACE(std::string(f.name) + " " + f.message);
@@ -298,16 +314,19 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
         WriteFileBytes(VersionPath(f.name), "installed in 3");
         const auto installed = InstalledFiles();
         g_cancelPrompt = f.cancelPrompt;
-        g_forcedResult = f.diskFull ? LZERROR_WRITE : 0;
+        g_forcedResult = f.reported;
         g_noTemporary = f.noTemporary;
+        g_holdTemporary = f.heldTemporary;
+        g_heldTemporary = NULL;
         HANDLE inUse = f.inUse ? HoldOpen(DriverPath(f.name)) : NULL;
         if (f.driveRelative) CopyText(g_install.driverDirectory, DriverPath("").substr(2).c_str());
         ExpectCopy(0, COPY_FAILED, {std::string("Error: ") + f.message});
-        if (inUse) CloseHandle(inUse);
+        for (HANDLE held : {inUse, g_heldTemporary})
+            if (held) CloseHandle(held);
         SelectFilesToCopy({f.name});
         EXPECT_TRUE(installed == InstalledFiles());
     }
-    g_cancelPrompt = g_noTemporary = false;
+    g_cancelPrompt = g_noTemporary = g_holdTemporary = false;
     g_forcedResult = 0;
 
     // The version folder's copy in use stays, silently: the spooler puts the
@@ -319,14 +338,19 @@ TEST_F(CopierTest, AFailedCopyLeavesBothInstalledCopiesAsTheyWere)
     CloseHandle(inUse);
     EXPECT_TRUE(files == InstalledFiles());
 
-    // Held for a moment, as a virus scanner holds a new file: replaced.
+    // The staged file held for a moment, as a virus scanner holds a new
+    // file: it goes in once let go.
     WriteFileBytes(DriverPath("PLAIN.DLL"), "installed");
-    HANDLE briefly = HoldOpen(DriverPath("PLAIN.DLL"));
+    ExpectCopy(0, COPY_OK, {}, false);
+    std::string staged;
+    for (const auto &file : FolderFiles(DriverPath(".")))
+        if (file.first.compare(0, 3, "VPK") == 0) staged = file.first;
+    HANDLE briefly = HoldOpen(DriverPath(staged));
     std::thread release([briefly] {
         Sleep(300);
         CloseHandle(briefly);
     });
-    ExpectCopy(0, COPY_OK, {});
+    EXPECT_EQ(Seen{}, MessagesOf([&] { EXPECT_TRUE(CommitDriverFiles(page)); }));
     release.join();
     files["3\\PLAIN.DLL"] = plain;
     EXPECT_TRUE(files == InstalledFiles());
@@ -385,8 +409,9 @@ TEST_F(CopierTest, EveryStagedFileIsFlushedBeforeItIsPutInPlace)
 TEST_F(CopierTest, LeftoversOfAnInterruptedCopyAreRemovedAndNothingElse)
 {
     const Seen leftovers = {"VPK12.tmp", "VPKdba.tmp", "VPKFFFF.TMP", "vpk0.Tmp"};
+    // A soft hyphen is ignored by the locale's comparison.
     const Seen others = {"VPK.tmp", "VPK12345.tmp", "VPKxyz.tmp", "XVPK12.tmp", "VPK12.tmp.bak",
-                         "VPK12.dll", "UNIDRV.DLL"};
+                         "VPK12.dll", "UNIDRV.DLL", "VPK12.t\xADmp"};
     SelectFilesToCopy({});
     for (const std::string &folder : {DriverPath(""), VersionPath("")})
         for (const Seen &names : {leftovers, others})

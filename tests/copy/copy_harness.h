@@ -64,3 +64,20 @@ inline ChooseAnswer ErrorsOkQuestions(int answer, std::function<void(const std::
         return error ? IDOK : answer;
     };
 }
+
+// Wine's MoveFileExA replaces a read-only file, which Windows refuses, and
+// takes no hold that begins after the copier has looked. Put in at the
+// import, this one refuses both as Windows would: a read-only target, and
+// every replace of refusedTarget.
+inline decltype(&MoveFileExA) g_realMoveFileEx;
+inline std::string g_refusedTarget;
+inline BOOL WINAPI MoveFileLikeWindows(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    DWORD attributes = GetFileAttributesA(to);
+    if ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) ||
+        g_refusedTarget == to) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_realMoveFileEx(from, to, flags);
+}

@@ -181,8 +181,8 @@ TEST(CopyPageTest, BarShowsRoundedSharesAndThePageWaitsBeforeAndAfter)
     EXPECT_GE(g_times[0] - g_start, 1050u);
 }
 
-// A cancel before the last file is staged leaves every installed file as it
-// was; one in the last second comes after the files are in place.
+// A confirmed cancel leaves every installed file as it was, also in the
+// last second: the set goes in only when the page ends with success.
 TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
 {
     auto cancelDuringSecond = [](int number, LONG &) {
@@ -210,12 +210,29 @@ TEST(CopyPageTest, CancelIsTakenUpWhenTheCurrentFileIsDone)
             EXPECT_EQ((Events{"copy A", "bar 50 %", "copy B", "bar 100 %", "Question", "end"}),
                       g_log);
             EXPECT_TRUE(g_pageShownAtAnswer);
-            EXPECT_EQ("new", FilesLeft({"A", "B"}));
+            EXPECT_EQ(answer == IDYES ? "old" : "new", FilesLeft({"A", "B"}));
         }
     g_answerDelayMs = 0;
 }
 
 UINT_PTR WINAPI RefuseSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) { return 0; }
+
+decltype(&CreateHardLinkA) g_realLink;
+bool g_noLinks;
+BOOL WINAPI RefuseLink(LPCSTR link, LPCSTR existing, LPSECURITY_ATTRIBUTES security)
+{
+    if (!g_noLinks) return g_realLink(link, existing, security);
+    SetLastError(ERROR_INVALID_FUNCTION);
+    return FALSE;
+}
+
+// The close box pressed at every replace: once the set goes in, no cancel
+// is asked.
+BOOL WINAPI CloseThenMove(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    PostMessageA(Page(), WM_CLOSE, 0, 0);
+    return MoveFileLikeWindows(from, to, flags);
+}
 
 // Wine never refuses a timer, so the refusal is put in at the import: the
 // page then starts its copy and ends at once instead of never.
@@ -254,8 +271,9 @@ TEST(CopyPageTest, EnterBeforeTheFirstCopyAsks)
 }
 
 // Wherever a file fails, nothing installed changes and nothing staged is
-// left; a commit refused halfway leaves the files before it new. Wine's LZ32 never reports a bad handle, so the recorder does: four
-// bad copies of B in a row are retried, a fifth ends the page.
+// left, a commit refused halfway included. Wine's LZ32 never reports a bad
+// handle, so the recorder does: four bad copies of B in a row are retried, a
+// fifth ends the page.
 TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
 {
     for (size_t lost = 0; lost < 3; ++lost) {
@@ -272,20 +290,6 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         EXPECT_EQ(expected, g_log);
         EXPECT_EQ("old", FilesLeft(names));
     }
-    // Every file staged, and B's installed copy held for good: the commit
-    // puts A in place, stops at B and removes what is still staged.
-    HANDLE held = NULL;
-    EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
-                  if (number == 1)
-                      held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         NULL, OPEN_EXISTING, 0, NULL);
-              }));
-    CloseHandle(held);
-    EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
-                      "Error: Cannot create the destination file.", "end"}),
-              g_log);
-    EXPECT_EQ("mixed", FilesLeft({"A", "B", "C"}));
-
     for (int failures : {4, 5}) {
         EXPECT_EQ(failures == 5 ? 2 : 1, RunPage({"A", "B"}, IDNO, [=](int number, LONG &result) {
                       if (number >= 2 && number < 2 + failures) result = LZERROR_BADOUTHANDLE;
@@ -298,6 +302,37 @@ TEST(CopyPageTest, FailedCopyEndsThePageAndRetriesAreBounded)
         expected.push_back("end");
         EXPECT_EQ(expected, g_log);
         EXPECT_EQ(failures == 5 ? "old" : "new", FilesLeft({"A", "B"}));
+    }
+
+    // Every file staged, then the commit refused: B's installed copy held
+    // for good, seen before anything changes; or C's replace refused once A
+    // and B are in (B read-only, replaced as Windows would), with the old
+    // files kept as links or, where links are refused at the import as on
+    // FAT, as copies. Each file is put back, B read-only again.
+    ImportReplacement move("KERNEL32.dll", "MoveFileExA", MoveFileExA, CloseThenMove);
+    ImportReplacement link("KERNEL32.dll", "CreateHardLinkA", CreateHardLinkA, RefuseLink);
+    g_realMoveFileEx = move.original;
+    g_realLink = link.original;
+    for (int refused : {0, 1, 2}) {
+        SCOPED_TRACE(refused);
+        HANDLE held = NULL;
+        g_refusedTarget = refused ? DriverPath("C") : "";
+        g_noLinks = refused == 2;
+        EXPECT_EQ(2, RunPage({"A", "B", "C"}, IDNO, [&](int number, LONG &) {
+                      if (number == 1 && !refused)
+                          held = CreateFileA(DriverPath("B").c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+                      else if (number == 1)
+                          SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_READONLY);
+                  }));
+        CloseHandle(held);
+        EXPECT_EQ((Events{"copy A", "bar 33 %", "copy B", "bar 67 %", "copy C", "bar 100 %",
+                          "Error: Cannot create the destination file.", "end"}),
+                  g_log);
+        EXPECT_EQ(refused ? FILE_ATTRIBUTE_READONLY : 0,
+                  GetFileAttributesA(DriverPath("B").c_str()) & FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA(DriverPath("B").c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ("old", FilesLeft({"A", "B", "C"}));
     }
 }
 

@@ -146,22 +146,31 @@ TEST_F(PlantedDllTest, WholeInstallationLoadsNoPlantedDllAndWritesOnlyTheDriverF
     ExpectOnlyDriverFolderChanges(before, false);
 }
 
-// Cancelled on the copy page once its files are in place, which is only
-// once the whole set is: the page waits a second after its last file before
-// it ends, and a cancel then cannot take the files back.
+// Cancelled on the copy page once it stages the files, which stay staged
+// through its last second: the set goes in only when the page ends with
+// success, so no file of it is installed.
 TEST_F(PlantedDllTest, CancelledInstallationLeavesOnlyTheFilesAlreadyCopied)
 {
     std::string medium = CopyOfSampleMedium("cancel");
     Listing before = ListPrefixTree();
     HWND copy = Walk(WINDOW_COPY, medium);
-    std::string firstFile = DriverDirectory() + "\\3\\" + kFirstModelFiles[0];
-    for (DWORD start = GetTickCount(); !FileExists(firstFile) && GetTickCount() - start < kWaitMs;)
+    std::string staged = DriverDirectory() + "\\VPK*.tmp";
+    WIN32_FIND_DATAA found;
+    HANDLE search = INVALID_HANDLE_VALUE;
+    DWORD start = GetTickCount();
+    while (search == INVALID_HANDLE_VALUE && GetTickCount() - start < kWaitMs) {
         Sleep(5);
-    ASSERT_TRUE(FileExists(firstFile));
+        search = FindFirstFileA(staged.c_str(), &found);
+    }
+    ASSERT_NE(INVALID_HANDLE_VALUE, search);
+    FindClose(search);
     HWND finish = CancelConfirmed(copy);
     ExpectFinishPage(finish, false);
     ExpectCleanExit(finish);
     ExpectOnlyDriverFolderChanges(before, true);
+    for (const char *folder : {"\\", "\\3\\"})
+        for (const char *file : kFirstModelFiles)
+            EXPECT_FALSE(FileExists(DriverDirectory() + folder + file)) << folder << file;
 }
 
 // The control: a marker in the system folder is loaded, so the tests above

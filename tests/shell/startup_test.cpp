@@ -1,5 +1,6 @@
 // setup.exe under each Windows version Wine can report: the supported ones
-// get the hidden main window, and a second copy beside it ends at once; the
+// get the hidden main window, and a second copy beside it ends at once (or,
+// finding no window of the first, says that setup runs); the
 // others the refusal before any window of the program exists; every run
 // ends with exit code 0.
 #include <gtest/gtest.h>
@@ -56,6 +57,36 @@ TEST_P(StartupTest, AcceptsOrRefusesThisSystem)
     } else {
         ExpectRefusal(&process, std::string("refusal_") + version);
     }
+}
+
+// A second copy that finds the first's claim but no window of it waits a
+// few seconds for one, as the first makes it only after its claim; when
+// none comes (the first runs in another session), it says so and ends.
+TEST(SecondCopy, WaitsForTheFirstWindowElseSaysSetupIsRunning)
+{
+    HANDLE claim = CreateMutexA(NULL, FALSE, "Global\\VP_K20X_Driver_Setup");
+    WNDCLASSA mainClass = {};
+    mainClass.lpfnWndProc = DefWindowProcA;
+    mainClass.lpszClassName = kMainClass;
+    ASSERT_TRUE(claim && RegisterClassA(&mainClass));
+    for (bool windowComes : {true, false}) {
+        PROCESS_INFORMATION second;
+        ASSERT_TRUE(StartProgram(SetupExePath(), SampleMediumFolder(), &second));
+        if (windowComes) {
+            Sleep(1500);
+            EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(second.hProcess, 0)) << "did not wait";
+            HWND first = CreateWindowExA(0, kMainClass, "first", WS_POPUP, 0, 0, 10, 10, NULL,
+                                         NULL, NULL, NULL);
+            EXPECT_EQ(0u, FinishProgram(&second, 15000));
+            DestroyWindow(first);
+            continue;
+        }
+        AnsweredDialog box = AnswerNextDialog(second.dwProcessId, "Printer Driver Setup", IDOK,
+                                              15000);
+        EXPECT_EQ("Vantrel Printer driver installation is already running.", box.text);
+        EXPECT_EQ(0u, FinishProgram(&second, 15000));
+    }
+    CloseHandle(claim);
 }
 
 // A 32-bit program in a 64-bit prefix runs under WOW64 as on 64-bit
