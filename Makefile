@@ -33,8 +33,9 @@ tests: app medium
 loader: deps
 	@tools/make-loader.sh $(LOADER)
 
-test: all loader
-	@tools/run-tests.sh $(TESTS)
+# The templates are made while the build runs.
+test: loader
+	@tools/run-tests.sh --build '$(MAKE) all' $(TESTS)
 
 demo: medium tests loader
 	@tools/demo.sh $(MEDIUM)
