@@ -38,8 +38,9 @@ tests: app medium locale
 loader: deps
 	@tools/make-loader.sh $(LOADER)
 
-test: all loader
-	@tools/run-tests.sh $(TESTS)
+# The templates are made while the build runs.
+test: loader
+	@tools/run-tests.sh --build '$(MAKE) all' $(TESTS)
 
 demo: medium tests loader
 	@tools/demo.sh $(MEDIUM)

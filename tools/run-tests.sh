@@ -4,8 +4,17 @@
 # First it removes the prefixes that killed runs left behind and makes the
 # template prefixes the chosen tests need.
 #
-#   run-tests.sh TEST_BUILD_DIR [CTEST_ARGS...]
+#   run-tests.sh [--build COMMAND] TEST_BUILD_DIR [CTEST_ARGS...]
+#
+# With --build, COMMAND (make's build of the tests) runs while the templates
+# are made, as neither needs the other. TEST_JOBS sets how many entries run
+# at once.
 set -u
+build=""
+if [ "${1:-}" = --build ]; then
+    build=$2
+    shift 2
+fi
 tests=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,19 +23,33 @@ unset SETUP_WINE_SHARED_DISPLAY
 "$here/wine-run.sh" --sweep
 
 # The 32-bit template, and the 64-bit one where a chosen entry runs under
-# WOW64, side by side before the tests start: an entry's timeout then never
-# pays for a boot, and no entry waits on another's.
-archs=$(cd "$tests" && ctest --show-only=json-v1 "$@" | grep -o 'SETUP_WINE_ARCH=win[0-9]*' | cut -d= -f2)
+# WOW64 (both where the test tree is not built yet), side by side before the
+# tests start: an entry's timeout then never pays for a boot, and no entry
+# waits on another's.
+if [ -f "$tests/CTestTestfile.cmake" ]; then
+    archs=$(cd "$tests" && ctest --show-only=json-v1 "$@" | grep -o 'SETUP_WINE_ARCH=win[0-9]*' | cut -d= -f2)
+else
+    archs=win64
+fi
 makers=()
 # shellcheck disable=SC2086
 for arch in $(printf '%s\n' win32 $archs | sort -u); do
     SETUP_WINE_ARCH=$arch "$here/wine-run.sh" --template >/dev/null &
     makers+=($!)
 done
+built=0
+[ -z "$build" ] || sh -c "$build" || built=1
+# A failed build leaves the makers nothing to wait for.
+[ $built -eq 0 ] || kill "${makers[@]}" 2>/dev/null
 made=0
 for maker in "${makers[@]}"; do
     wait "$maker" || made=1
 done
-[ $made -eq 0 ] || exit 1
+[ $built -eq 0 ] && [ $made -eq 0 ] || exit 1
 
-cd "$tests" && ctest --output-on-failure -j "${JOBS:-2}" "$@"
+# Where Wine runs natively the entries mostly wait on the wizard's timers, so
+# more run side by side than there are cores; under emulation every Wine
+# process computes, and more would only stretch each towards its timeout.
+jobs=3
+"$here/runs-32bit.sh" && jobs=6
+cd "$tests" && ctest --output-on-failure -j "${TEST_JOBS:-$jobs}" "$@"

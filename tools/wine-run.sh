@@ -17,14 +17,18 @@
 # Windows version freely and nothing ever reaches ~/.wine.
 #
 # The template, template-ARCH, is a link to a folder template-ARCH.XXXXXX that
-# is marked ready (.ready names its loader) once Wine has booted it, taken the
-# settings and started a program in it. A remake boots a new folder beside it
-# and renames a new link over the old one, so a copy under way reads the old
-# folder whole. The script that uses a folder holds it (flock): a run its
-# prefix, a maker the template it makes, a copy the template it reads. The
-# sweep removes only what no live script holds, after stopping the Wine
-# processes a killed run left there, and never a prefix kept with
-# SETUP_WINE_KEEP.
+# is marked ready once Wine has booted it, taken the settings and started a
+# program in it; .ready records what made it (the loader, Wine's version, the
+# loaders' files), and one made by another Wine is made again. A remake boots
+# a new folder beside it and renames a new link over the old one, so a copy
+# under way reads the old folder whole. The script that uses a folder holds it
+# (flock) from the moment it exists: a run its folder run.XXXXXX (its prefix,
+# and the mark of its display), a maker the template it makes, a copy the
+# template it reads, the disk-full test its diskfull.XXXXXX. The sweep removes
+# only what no live script holds, after stopping the Wine processes a killed
+# run left there and unmounting what it mounted, and the Xvfb servers of such
+# runs; it looks at templates under the lock of their makers, and never
+# removes a prefix kept with SETUP_WINE_KEEP.
 #
 # The programs are 32-bit: they run in a 32-bit prefix, or under WOW64 in a
 # 64-bit prefix when SETUP_WINE_ARCH=win64, as on 64-bit Windows. Where the
@@ -47,9 +51,11 @@
 #                       display of the run's own
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/hold-folder.sh"
 root=${SETUP_WINE_ROOT:-$here/../build/wine}
 mkdir -p "$root"
-root=$(cd "$root" && pwd)
+# As the kernel lists its mounts.
+root=$(cd "$root" && pwd -P)
 
 # The clean-up stops Wine only in a prefix this script makes or is given,
 # never in the caller's.
@@ -77,26 +83,54 @@ wine=$loaders/wine
 [ "$arch" = win64 ] && wine=$loaders/wine64
 export WINESERVER=$loaders/wineserver
 wineserver=$WINESERVER
+# What a template records as its maker: an upgrade keeps the loader's path
+# but changes Wine's version or the loaders' files (their copies included).
+maker=$(printf '%s\n' "$wine" "$("$wineserver" --version 2>&1)"; cd "$loaders" && stat -L -c '%n %s %Y' wine* qemu-i386 2>/dev/null)
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export XDG_CACHE_HOME=$root/cache
 export XDG_DATA_HOME=$root/data
 export XDG_CONFIG_HOME=$root/config
 
-# Removes those of the given folders that no live script holds, and stops
-# the Wine processes a killed one left there. The current template and the
-# prefixes kept with SETUP_WINE_KEEP stay.
+# Removes those of the given folders that no live script holds, after
+# stopping the Wine processes a killed one left there and unmounting what it
+# mounted (the disk-full test's tmpfs; deepest first). The current template
+# and the prefixes kept with SETUP_WINE_KEEP stay.
 sweep() {
-    local dir
+    local dir mount
     for dir in "$@"; do
         [ -d "$dir" ] && [ ! -L "$dir" ] || continue
         [ "$dir" -ef "${dir%.*}" ] && continue
         [ -e "$dir/.kept" ] && continue
-        { flock -n 7 && { WINEPREFIX=$dir "$wineserver" -k 7<&-; rm -rf "$dir"; }; } 7<"$dir" >/dev/null 2>&1
+        { flock -n 7 || continue
+          WINEPREFIX=$dir "$wineserver" -k 7<&-
+          WINEPREFIX=$dir "$wineserver" -w 7<&-
+          awk -v dir="$dir/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
+              while read -r mount; do umount "$(printf '%b' "$mount")"; done
+          rm -rf "$dir"; } 7<"$dir" >/dev/null 2>&1
     done
 }
+
+# Stops the Xvfb servers whose run no live script holds. Each carries its
+# run's folder in its environment; the folder may be gone already.
+sweep_displays() {
+    local proc name run
+    for proc in /proc/[0-9]*; do
+        read -r name 2>/dev/null <"$proc/comm" && [ "$name" = Xvfb ] || continue
+        run=$(tr '\0' '\n' 2>/dev/null <"$proc/environ" | sed -n 's/^SETUP_WINE_RUN=//p')
+        case $run in "$root"/run.??????) ;; *) continue ;; esac
+        { [ ! -d "$run" ] || flock -n 7 7<"$run"; } 2>/dev/null && kill "${proc#/proc/}" 2>/dev/null
+    done
+}
+
 if [ "$mode" = sweep ]; then
-    sweep "$root"/template-win??.?????? "$root"/run.??????
+    sweep "$root"/run.?????? "$root"/diskfull.??????
+    # Templates only while no maker of their bitness is at work.
+    for lock in "$root"/template-win??.lock; do
+        [ -e "$lock" ] || continue
+        { flock -n 9 && sweep "${lock%.lock}".??????; } 9<"$lock"
+    done
+    sweep_displays
     exit 0
 fi
 
@@ -105,9 +139,8 @@ fi
 # (SETUP_WINE_SHARED_DISPLAY, for a person watching).
 start_display() {
     [ -n "${DISPLAY:-}" ] && [ -n "${SETUP_WINE_SHARED_DISPLAY:-}" ] && return 0
-    local number_file
-    number_file=$(mktemp)
-    Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$number_file" >/dev/null 2>&1 &
+    local number_file=$run/.display
+    SETUP_WINE_RUN=$run Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp 7>"$number_file" 8<&- >/dev/null 2>&1 &
     xvfb_pid=$!
     local i
     for i in $(seq 1 200); do
@@ -151,9 +184,9 @@ discard_unready() {
 # links it in place of the old one, which stays whole for the copies under
 # way until a sweep finds it free.
 make_template() {
-    unready=$(mktemp -d "$template.XXXXXX") && make_log=$(mktemp) || return 1
-    exec 6<"$unready"
-    flock 6
+    hold_new_folder 6 "$template.XXXXXX" || return 1
+    unready=$held
+    make_log=$(mktemp) || { discard_unready; return 1; }
     local -x WINEPREFIX=$unready
     # What runs there is 32-bit: a 64-bit prefix must start it through WOW64.
     local probe='C:\windows\system32\cmd.exe'
@@ -169,7 +202,7 @@ make_template() {
                "$unready/drive_c/windows/Fonts/" &&
            step "a program start ($probe)" "$wine" "$probe" /c exit 0 &&
            step "the wait for wineserver" "$wineserver" -w &&
-           step "the ready mark" tee "$unready/.ready" <<<"$wine" &&
+           step "the ready mark" tee "$unready/.ready" <<<"$maker" &&
            # A template folder from before templates were linked moves aside.
            { [ -L "$template" ] || [ ! -e "$template" ] ||
                step "moving the unlinked template aside" mv -T "$template" "$(mktemp -u "$template.XXXXXX")"; } &&
@@ -185,14 +218,16 @@ make_template() {
     sweep "$template".??????
 }
 
-template_ready() { [ -L "$template" ] && [ "$(cat "$template/.ready" 2>/dev/null)" = "$wine" ]; }
+template_ready() { [ -L "$template" ] && [ "$(cat "$template/.ready" 2>/dev/null)" = "$maker" ]; }
 
 # The template, made unless it is ready. The lock is taken only to make one:
 # one maker per bitness at a time, the others wait and find it ready.
 ensure_template() {
     template_ready && return 0
-    exec 9>"$template.lock"
-    flock 9
+    { exec 9>"$template.lock" && flock 9; } || {
+        echo "wine-run: cannot take the lock $template.lock" >&2
+        return 1
+    }
     template_ready || make_template
     local status=$?
     exec 9>&-
@@ -201,15 +236,16 @@ ensure_template() {
 
 # Copies the ready template into folder $1, holding it meanwhile so that no
 # sweep removes it, even once a remake has linked another in its place. One
-# swept away or remade for other loaders between the look and the hold is
-# looked up again.
+# swept away or remade by another Wine between the look and the hold is
+# looked up again. Into "$1/.", so that a folder swept away fails the copy
+# instead of being made anew, unheld.
 take_template() {
     local dir
     for _ in 1 2; do
         ensure_template || return 1
         dir=$(readlink -f "$template")
-        [ -d "$dir" ] && { flock -s -n 7 && [ "$(cat "$dir/.ready" 2>/dev/null)" = "$wine" ] &&
-                               cp -a "$dir/." "$1/"; } 7<"$dir" && return 0
+        [ -d "$dir" ] && { flock -s -n 7 && [ "$(cat "$dir/.ready" 2>/dev/null)" = "$maker" ] &&
+                               cp -a "$dir/." "$1/."; } 7<"$dir" && return 0
     done
     echo "wine-run: the $arch template could not be copied into $1" >&2
     return 1
@@ -221,14 +257,20 @@ cleanup() {
         $wineserver -k >/dev/null 2>&1
         $wineserver -w >/dev/null 2>&1
     fi
-    [ -n "${own_prefix:-}" ] && [ -z "${SETUP_WINE_KEEP:-}" ] && rm -rf "$own_prefix"
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -e "$run/.kept" ] || rm -rf "$run"
 }
 
+[ "$mode" = template ] || [ $# -ge 1 ] || { echo "usage: wine-run.sh --template [DIR] | --sweep | PROGRAM [ARGS...]" >&2; exit 2; }
+# The run's folder: its prefix, unless it is given one, and what marks its
+# display as live.
+hold_new_folder 8 "$root/run.XXXXXX" || exit 1
+run=$held
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+start_display || exit 1
+
 if [ "$mode" = template ]; then
-    start_display || exit 1
-    trap cleanup EXIT
-    trap 'exit 130' INT TERM
     if [ $# -ge 1 ]; then
         take_template "$1" || exit 1
     else
@@ -237,22 +279,15 @@ if [ "$mode" = template ]; then
     fi
     exit 0
 fi
-[ $# -ge 1 ] || { echo "usage: wine-run.sh --template [DIR] | --sweep | PROGRAM [ARGS...]" >&2; exit 2; }
-start_display || exit 1
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 
 if [ -n "${SETUP_WINE_PREFIX:-}" ]; then
     export WINEPREFIX=$SETUP_WINE_PREFIX
 else
-    own_prefix=$(mktemp -d "$root/run.XXXXXX") || exit 1
-    exec 8<"$own_prefix"
-    flock 8
-    take_template "$own_prefix" || exit 1
-    export WINEPREFIX=$own_prefix
+    take_template "$run" || exit 1
+    export WINEPREFIX=$run
     if [ -n "${SETUP_WINE_KEEP:-}" ]; then
-        touch "$own_prefix/.kept"
-        echo "wine-run: prefix kept at $own_prefix" >&2
+        touch "$run/.kept"
+        echo "wine-run: prefix kept at $run" >&2
     fi
 fi
 if [ -n "${SETUP_WINE_VERSION:-}" ]; then

@@ -6,8 +6,12 @@ set -u
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 root=${SETUP_WINE_ROOT:-$tools/../build/wine}
 
+. "$tools/hold-folder.sh"
+
 mkdir -p "$root"
-prefix=$(mktemp -d "$root/diskfull.XXXXXX")
+# Held while it lives: the sweep takes a diskfull folder no one holds.
+hold_new_folder 8 "$root/diskfull.XXXXXX" || exit 1
+prefix=$held
 drivers=$prefix/drive_c/windows/system32/spool/drivers/w32x86
 trap 'mountpoint -q "$drivers" && umount "$drivers"; rm -rf "$prefix"' EXIT
 "$tools/wine-run.sh" --template "$prefix" || exit 1
