@@ -16,49 +16,12 @@
 #include <vector>
 
 #include "copy/copy_page.h"
-#include "platform/install_selection.h"
-#include "platform/platform.h"
+#include "bench_medium.h"
 
 namespace {
 
 // The page's own waits: the start timer and the second at 100 %.
 const double kPageWaitsMs = 100 + 1000;
-
-double NowMs()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-std::vector<std::string> MediumFiles(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool FillInstall(const std::vector<std::string> &names)
-{
-    std::string list;
-    for (const std::string &name : names) list += name + '\0';
-    list += '\0';
-    if (list.size() > sizeof(g_install.copyList)) return false;
-    CopyMemory(g_install.copyList, list.data(), list.size());
-    g_install.fileCount = (LONG)names.size();
-    if (!GetDriverDirectory(g_install.driverDirectory)) return false;
-    lstrcatA(g_install.driverDirectory, "\\");
-    g_install.driverVersion = 3;
-    return true;
-}
 
 // Both timed runs start with none of the files in the driver directory, as
 // on a first installation; the deletions are not timed.
