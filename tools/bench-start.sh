@@ -2,7 +2,8 @@
 # Benchmark, not a test: the CPU time of every process of one program start
 # (cmd /c exit 0, Wine's session start included) in a copy of the template
 # as wine-run.sh makes it, and in a copy with the services it leaves to
-# demand started at boot again, as before. Runs alternate; prints the
+# demand started at boot again and the bus drivers' root devices back, as
+# before. Runs alternate; prints the
 # medians and their ratio. Where Wine runs under CPU emulation, each process
 # it starts costs about a second of CPU.
 #
@@ -30,6 +31,14 @@ Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\nsiproxy]
 "Start"=dword:00000002
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\ROOT\WINE\WINEBUS]
+"ClassGUID"="{4D36E97D-E325-11CE-BFC1-08002BE10318}"
+"Service"="winebus"
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\ROOT\WINE\WINEUSB]
+"ClassGUID"="{4D36E97D-E325-11CE-BFC1-08002BE10318}"
+"Service"="wineusb"
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunServices]
 "winemenubuilder"="C:\\windows\\system32\\winemenubuilder.exe -a -r"

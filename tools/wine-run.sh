@@ -86,9 +86,11 @@ export WINESERVER=$loaders/wineserver
 wineserver=$WINESERVER
 # What every run's Wine would otherwise start for nothing: the event log,
 # Plug and Play and the network drivers, which no test uses, start on demand
-# instead (MountMgr stays: without it a drive's volume cannot be read), and
-# the menu builder, which is disabled anyway, is not started. Under CPU
-# emulation each process costs about a second of CPU.
+# instead (MountMgr stays: without it a drive's volume cannot be read); the
+# HID and USB bus drivers, which services.exe starts for their root devices
+# whatever their start type, lose those devices; and the menu builder, which
+# is disabled anyway, is not started. Under CPU emulation each process costs
+# about a second of CPU.
 settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Eventlog]
@@ -102,6 +104,10 @@ settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\nsiproxy]
 "Start"=dword:00000003
+
+[-HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\ROOT\WINE\WINEBUS]
+
+[-HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\ROOT\WINE\WINEUSB]
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunServices]
 "winemenubuilder"=-
