@@ -13,7 +13,7 @@ MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps loader locale app medium tests test demo clean
 
-all: app medium tests
+all: app medium locale tests
 
 deps:
 	@tools/install-deps.sh
@@ -30,7 +30,9 @@ medium: app
 locale: deps
 	@tools/make-locale.sh $(BUILD)/locale ja_JP.UTF-8
 
-tests: app medium locale
+# The test programs need only the product's paths, not its build: the two
+# trees build side by side under `make -j2 all`.
+tests: deps
 	@cmake -S . -B $(TESTS) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DSETUP_MINGW_THREADS=posix \
 	    -DSETUP_BUILD_TESTS=ON -DSETUP_PRODUCT_DIR=$(CURDIR)/$(BUILD) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	@cmake --build $(TESTS) -j $(JOBS)
@@ -40,9 +42,10 @@ loader: deps
 
 # The templates are made while the build runs.
 test: loader
-	@tools/run-tests.sh --build '$(MAKE) all' $(TESTS)
+	@tools/run-tests.sh --build '$(MAKE) -j2 all' $(TESTS)
 
 demo: medium tests loader
+	@cmake --build $(TESTS) --target drive_wizard -j $(JOBS)
 	@tools/demo.sh $(MEDIUM)
 
 clean:

@@ -13,7 +13,7 @@ runs=${1:-5}
 
 build=$root/build
 # The wizard on the medium must be the one of these sources.
-make -C "$root" tests loader >/dev/null
+make -C "$root" medium tests loader >/dev/null
 cmake --build "$build/tests" --target port_bench -j 2 >/dev/null
 
 "$here/wine-run.sh" "$build/tests/tests/e2e/port_bench.exe" "$runs" "$build/medium"

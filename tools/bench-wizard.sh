@@ -8,10 +8,16 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 runs=${1:-3}
+[ -n "${2:-}" ] || make -C "$here/.." medium >/dev/null || exit 1
 medium=$(cd "${2:-$here/../build/medium}" && pwd)
 # The wizard-walking program is tools/drive_wizard.cpp, built in the tests tree.
-driver=${3:-$here/../build/tests/tests/e2e/drive_wizard.exe}
-[ -f "$driver" ] || { echo "bench: $driver is missing; 'make tests' builds it" >&2; exit 1; }
+if [ -n "${3:-}" ]; then
+    driver=$3
+else
+    make -C "$here/.." tests >/dev/null && cmake --build "$here/../build/tests" --target drive_wizard -j 2 >/dev/null || exit 1
+    driver=$here/../build/tests/tests/e2e/drive_wizard.exe
+fi
+[ -f "$driver" ] || { echo "bench: $driver is missing" >&2; exit 1; }
 make -C "$here/.." loader >/dev/null
 for run in $(seq 1 "$runs"); do
     echo "run $run:"
