@@ -47,9 +47,11 @@ for maker in "${makers[@]}"; do
 done
 [ $built -eq 0 ] && [ $made -eq 0 ] || exit 1
 
-# Where Wine runs natively the entries mostly wait on the wizard's timers, so
-# more run side by side than there are cores; under emulation every Wine
-# process computes, and more would only stretch each towards its timeout.
-jobs=3
-"$here/runs-32bit.sh" && jobs=6
+# Three entries a core: an entry alone spends about half its time waiting on
+# the wizard's timers, natively and under emulation alike, and the cores are
+# kept busy only when others compute meanwhile. The slowest entry still
+# needs well under its timeout. Each holds a prefix of some 600 MB, hence the
+# cap.
+jobs=$((3 * $(nproc)))
+[ "$jobs" -le 12 ] || jobs=12
 cd "$tests" && ctest --output-on-failure -j "${TEST_JOBS:-$jobs}" "$@"

@@ -283,7 +283,7 @@ void ExpectEachRunEndsAtTheFinishPage(size_t first, size_t last)
         Wizard wizard = {};
         ASSERT_TRUE(StartWizard(&wizard, medium));
         EXPECT_TRUE(WorkToTheEnd(wizard));
-        EXPECT_EQ(0u, WaitForWizardExit(&wizard, 5000));
+        EXPECT_EQ(0u, WaitForWizardExit(&wizard, kWaitMs));
     }
 }
 
