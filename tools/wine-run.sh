@@ -90,7 +90,8 @@ wineserver=$WINESERVER
 # HID and USB bus drivers, which services.exe starts for their root devices
 # whatever their start type, lose those devices; and the menu builder, which
 # is disabled anyway, is not started. Under CPU emulation each process costs
-# about a second of CPU.
+# about a second of CPU. Then what every run starts from: Windows 7, and a
+# virtual desktop, in which Wine draws the frames itself.
 settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Eventlog]
@@ -111,6 +112,15 @@ settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\RunServices]
 "winemenubuilder"=-
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="win7"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
 '
 # What a template records as its maker: an upgrade keeps the loader's path
 # but changes Wine's version or the loaders' files (their copies included);
@@ -233,10 +243,7 @@ make_template() {
     local link=$unready.link
     local settings_file=$unready/drive_c/windows/temp/template.reg
     if ! { step wineboot "$wine" wineboot -i &&
-           step "the services' start settings" import_settings &&
-           step "the Windows version setting" "$wine" reg add 'HKCU\Software\Wine' /v Version /d win7 /f &&
-           step "the virtual desktop setting" "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
-           step "the desktop size setting" "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
+           step "the settings" import_settings &&
            # Debian's Wine does not look in the folder its own fonts come in:
            # without them the frames lack Marlett's glyphs (the close box is an "r").
            step "the copy of Wine's fonts" cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon \
