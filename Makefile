@@ -40,9 +40,10 @@ tests: deps
 loader: deps
 	@tools/make-loader.sh $(LOADER)
 
-# The templates are made while the build runs.
-test: loader
-	@tools/run-tests.sh --build '$(MAKE) -j2 all' $(TESTS)
+# The loader and the templates are made while the build runs; the packages
+# are installed before either starts.
+test: deps
+	@tools/run-tests.sh --loader '$(MAKE) loader' --build '$(MAKE) -j2 all' $(TESTS)
 
 demo: medium tests loader
 	@cmake --build $(TESTS) --target drive_wizard -j $(JOBS)
