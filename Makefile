@@ -20,7 +20,7 @@ deps:
 
 app: deps
 	@cmake -S . -B $(APP) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-	@cmake --build $(APP) -j $(JOBS)
+	@MAKEFLAGS= cmake --build $(APP) -j $(JOBS)
 
 medium: app
 	@tools/make-medium.sh $(APP)/setup.exe $(MEDIUM)
@@ -31,11 +31,12 @@ locale: deps
 	@tools/make-locale.sh $(BUILD)/locale ja_JP.UTF-8
 
 # The test programs need only the product's paths, not its build: the two
-# trees build side by side under `make -j2 all`.
+# trees build side by side under `make -j2 all`, each with its own jobs
+# (hence no jobserver handed down).
 tests: deps
 	@cmake -S . -B $(TESTS) -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DSETUP_MINGW_THREADS=posix \
 	    -DSETUP_BUILD_TESTS=ON -DSETUP_PRODUCT_DIR=$(CURDIR)/$(BUILD) -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	@cmake --build $(TESTS) -j $(JOBS)
+	@MAKEFLAGS= cmake --build $(TESTS) -j $(JOBS)
 
 loader: deps
 	@tools/make-loader.sh $(LOADER)
