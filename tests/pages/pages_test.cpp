@@ -182,13 +182,15 @@ TEST(PageLook, EachPageLiesOnItsPictureWithRowsAsTallAsTheirIcon)
                                  POINT{r.left - 1, r.bottom}, POINT{r.right, r.bottom}}) {
                     bool covered = false;
                     for (const RECT &other : controls) covered = covered || PtInRect(&other, at);
-                    if (!covered)
+                    if (!covered) {
                         EXPECT_EQ(RGB(252, 254, 251), ScreenPixel(at.x, at.y)) << at.x << "," << at.y;
+                    }
                 }
             }
-            if (p.list)
+            if (p.list) {
                 EXPECT_EQ(std::max<int>(ROW_HEIGHT, GetSystemMetrics(SM_CYICON) + 2),
                           SendDlgItemMessageA(page, p.list, LB_GETITEMHEIGHT, 0, 0));
+            }
             PressButton(page, p.leave);
         });
         p.run(NULL);
