@@ -20,7 +20,11 @@
 # The template, template-ARCH, is a link to a folder template-ARCH.XXXXXX that
 # is marked ready once Wine has booted it, taken the settings and started a
 # program in it; .ready records what made it (the loader, Wine's version, the
-# loaders' files), and one made by another Wine is made again. A remake boots
+# loaders' files), and one made by another Wine is made again. A copy shares
+# the system folders' copies of Wine's own programs and libraries with the
+# template (hard links, listed in .shared; some 500 MB that Wine only reads,
+# as it loads them from its own folder), and copies the rest; a template
+# whose shared files changed after it was made is made again. A remake boots
 # a new folder beside it and renames a new link over the old one, so a copy
 # under way reads the old folder whole. The script that uses a folder holds it
 # (flock) from the moment it exists: a run its folder run.XXXXXX (its prefix,
@@ -87,9 +91,10 @@ wineserver=$WINESERVER
 # What every run's Wine would otherwise start for nothing: the event log,
 # Plug and Play and the network drivers, which no test uses, start on demand
 # instead (MountMgr stays: without it a drive's volume cannot be read); the
-# HID and USB bus drivers, which services.exe starts for their root devices
-# whatever their start type, lose those devices; and the menu builder, which
-# is disabled anyway, is not started. Under CPU emulation each process costs
+# RPC service, which only the desktop's shell asks for (no program here uses
+# COM), is disabled; the HID and USB bus drivers, which services.exe starts
+# for their root devices whatever their start type, lose those devices; and
+# the menu builder, which is disabled anyway, is not started. Under CPU emulation each process costs
 # about a second of CPU. Then what every run starts from: Windows 7, and a
 # virtual desktop, in which Wine draws the frames itself.
 settings='Windows Registry Editor Version 5.00
@@ -105,6 +110,9 @@ settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\nsiproxy]
 "Start"=dword:00000003
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\RpcSs]
+"Start"=dword:00000004
 
 [-HKEY_LOCAL_MACHINE\System\CurrentControlSet\Enum\ROOT\WINE\WINEBUS]
 
@@ -229,6 +237,38 @@ import_settings() {
         rm "$settings_file"
 }
 
+# Lists in $1/.shared what the copies share with the template: the files
+# directly in its system folders that carry Wine's builtin mark (at offset 64
+# of the file). Nothing writes them in place: a test that plants a file there
+# deletes the old one first, and Wine saves the registry and the profile files
+# (which it would write in place where linked) outside them.
+list_shared() {
+    local folder
+    : >"$1/.shared" || return 1
+    for folder in system32 syswow64; do
+        [ -d "$1/drive_c/windows/$folder" ] || continue
+        (cd "$1" && find "./drive_c/windows/$folder" -maxdepth 1 -type f -print0 |
+            xargs -0 grep -abo -m 1 'Wine builtin DLL' | sed -n 's/:64:Wine builtin DLL$//p') >>"$1/.shared" || return 1
+    done
+}
+
+# Copies template folder $1 into folder $2: its shared files linked (copied
+# where links cannot be made, as across file systems), the rest copied.
+copy_template() {
+    [ -s "$1/.shared" ] || { cp -a "$1/." "$2/."; return; }
+    local to
+    to=$(cd "$2" && pwd) || return 1
+    tar -C "$1" --no-wildcards -X "$1/.shared" -cf - . | tar -C "$to" -xpf - || return 1
+    (cd "$1" && { xargs -d '\n' -a .shared cp -l --parents -t "$to" 2>/dev/null ||
+                  xargs -d '\n' -a .shared cp -a --remove-destination --parents -t "$to"; })
+}
+
+# Whether no shared file of template folder $1 changed after it was made.
+shared_unchanged() {
+    [ -s "$1/.shared" ] || return 0
+    [ -z "$(cd "$1" && xargs -d '\n' -a .shared sh -c 'find "$@" -newer .ready -print -quit' sh)" ]
+}
+
 # Makes the template in a new folder and, once a program has started there,
 # links it in place of the old one, which stays whole for the copies under
 # way until a sweep finds it free.
@@ -250,6 +290,7 @@ make_template() {
                "$unready/drive_c/windows/Fonts/" &&
            step "a program start ($probe)" "$wine" "$probe" /c exit 0 &&
            step "the wait for wineserver" "$wineserver" -w &&
+           step "the list of Wine's own files" list_shared "$unready" &&
            step "the ready mark" tee "$unready/.ready" <<<"$maker" &&
            # A template folder from before templates were linked moves aside.
            { [ -L "$template" ] || [ ! -e "$template" ] ||
@@ -266,7 +307,9 @@ make_template() {
     sweep "$template".??????
 }
 
-template_ready() { [ -L "$template" ] && [ "$(cat "$template/.ready" 2>/dev/null)" = "$maker" ]; }
+template_ready() {
+    [ -L "$template" ] && [ "$(cat "$template/.ready" 2>/dev/null)" = "$maker" ] && shared_unchanged "$template"
+}
 
 # The template, made unless it is ready. The lock is taken only to make one:
 # one maker per bitness at a time, the others wait and find it ready.
@@ -285,15 +328,15 @@ ensure_template() {
 # Copies the ready template into folder $1, holding it meanwhile so that no
 # sweep removes it, even once a remake has linked another in its place. One
 # swept away or remade by another Wine between the look and the hold is
-# looked up again. Into "$1/.", so that a folder swept away fails the copy
-# instead of being made anew, unheld.
+# looked up again. Into the folder as it is, so that one swept away fails the
+# copy instead of being made anew, unheld.
 take_template() {
     local dir
     for _ in 1 2; do
         ensure_template || return 1
         dir=$(readlink -f "$template")
         [ -d "$dir" ] && { flock -s -n 7 && [ "$(cat "$dir/.ready" 2>/dev/null)" = "$maker" ] &&
-                               cp -a "$dir/." "$1/."; } 7<"$dir" && return 0
+                               copy_template "$dir" "$1"; } 7<"$dir" && return 0
     done
     echo "wine-run: the $arch template could not be copied into $1" >&2
     return 1
