@@ -13,7 +13,7 @@ int YesElseOkElseCancel(HWND dialog)
 DialogAnswerer::DialogAnswerer(DWORD processId, DWORD threadId, ChooseAnswer choose, GiveAnswer give)
 {
     thread = std::thread([=] {
-        for (; !stop; Sleep(10)) {
+        for (; !stop; Sleep(kLookAgainMs)) {
             for (HWND window : ProcessWindows(processId)) {
                 if (WindowClass(window) != "#32770" || !IsWindowEnabled(window) ||
                     (threadId && GetWindowThreadProcessId(window, NULL) != threadId))
@@ -23,7 +23,7 @@ DialogAnswerer::DialogAnswerer(DWORD processId, DWORD threadId, ChooseAnswer cho
                 give(window, answer);
                 for (DWORD start = GetTickCount();
                      IsWindow(window) && IsWindowEnabled(window) && GetTickCount() - start < 5000;)
-                    Sleep(10);
+                    Sleep(kLookAgainMs);
                 break;  // what was listed may have gone meanwhile
             }
         }

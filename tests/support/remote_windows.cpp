@@ -48,7 +48,7 @@ HWND WaitForProcessWindow(DWORD processId, const char *className, const char *ca
     do {
         HWND window = FindProcessWindow(processId, className, caption, visibleOnly);
         if (window) return window;
-        Sleep(20);
+        Sleep(kLookAgainMs);
     } while (GetTickCount() - start < timeoutMs);
     return NULL;
 }
@@ -58,7 +58,7 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs)
     DWORD start = GetTickCount();
     while (IsWindow(window)) {
         if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(20);
+        Sleep(kLookAgainMs);
     }
     return true;
 }

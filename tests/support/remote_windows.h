@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
+// How long the waits sleep between looks: far quicker than a person, and
+// each look lists every window from Wine's server, which costs CPU time
+// (much of it under CPU emulation).
+const DWORD kLookAgainMs = 30;
+
 // The first top-level window of the process that matches; NULL arguments
 // match anything.
 HWND FindProcessWindow(DWORD processId, const char *className, const char *caption,

@@ -70,7 +70,7 @@ HWND WaitForWizardWindow(const Wizard &wizard, WizardWindow which, DWORD timeout
         HWND window = FindWizardWindow(wizard, which);
         if (window) return window;
         if (WaitForSingleObject(wizard.process.hProcess, 0) == WAIT_OBJECT_0) return NULL;
-        Sleep(10);
+        Sleep(kLookAgainMs);
     } while (GetTickCount() - start < timeoutMs);
     return NULL;
 }
@@ -94,7 +94,7 @@ bool AwaitPostedInputHandled(HWND page, DWORD timeoutMs)
         PostMessageA(button, BM_SETSTATE, pushed, 0);
         while (((SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) != (pushed != FALSE)) {
             if (!IsWindow(button) || GetTickCount() - start >= timeoutMs) return false;
-            Sleep(10);
+            Sleep(kLookAgainMs);
         }
     }
     return true;
