@@ -94,9 +94,10 @@ wineserver=$WINESERVER
 # RPC service, which only the desktop's shell asks for (no program here uses
 # COM), is disabled; the HID and USB bus drivers, which services.exe starts
 # for their root devices whatever their start type, lose those devices; and
-# the menu builder, which is disabled anyway, is not started. Under CPU emulation each process costs
-# about a second of CPU. Then what every run starts from: Windows 7, and a
-# virtual desktop, in which Wine draws the frames itself.
+# the menu builder, which is disabled anyway, is not started. Under CPU
+# emulation each process costs about a second of CPU. Then what every run
+# starts from: Windows 7, and a virtual desktop, in which Wine draws the
+# frames itself.
 settings='Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Eventlog]
@@ -244,8 +245,8 @@ import_settings() {
 # Lists in $1/.shared what the copies share with the template: the files
 # directly in its system folders that carry Wine's builtin mark (at offset 64
 # of the file). Nothing writes them in place: a test that plants a file there
-# deletes the old one first, and Wine saves the registry and the profile files
-# (which it would write in place where linked) outside them.
+# deletes the old one first, and the registry and the profile files, which
+# Wine would write in place where linked, lie outside them.
 list_shared() {
     local folder
     : >"$1/.shared" || return 1
